@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages zokk needs to build, play and test, skipping the ones already
+# there. Safe to run again and again. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    # libsdl1.2-compat-dev on purpose: the classic libsdl1.2-dev changes the desktop's video
+    # mode for full-screen, the compatibility layer scales instead.
+    libsdl1.2-compat-dev libsdl-mixer1.2-dev
+    libpng-dev libgl-dev libglu1-mesa-dev
+    libvorbis-dev libogg-dev
+)
+if [ "${1:-}" = "--tests" ]; then
+    packages+=(
+        googletest libgtest-dev
+        xvfb xauth xdotool libx11-dev libgl1-mesa-dri
+        clang
+    )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

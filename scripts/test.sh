@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: unit, gl and e2e (the gl
+# and e2e tests start an Xvfb of their own), then the unit tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+"$root/scripts/install-deps.sh" --tests
+
+cmake -S "$root" -B "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build-test" -j"$jobs"
+(cd "$root/build-test" && ctest --output-on-failure -j"$jobs")
+
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZOKK_SANITIZE=ON \
+    -DZOKK_TOOLS=OFF
+cmake --build "$root/build-asan" -j"$jobs"
+(cd "$root/build-asan" && ctest --output-on-failure -j"$jobs" -L unit)

@@ -1,0 +1,62 @@
+#include "Scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <iostream>
+
+void Scene::init() {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    startTime = SDL_GetTicks();
+    frames = 0;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    // The window is always 640 x 480; its real size is not asked for.
+    glViewport(0, 0, 640, 480);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 640.0 / 480.0, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    inited = true;
+}
+
+void Scene::deinit() {
+    // At a switch the main loop de-initialises the scene and its destructor does so again;
+    // only the first pop belongs to this scene, a second would underflow the stack.
+    if (inited) {
+        glPopAttrib();
+    }
+    inited = false;
+}
+
+void Scene::setOrtho() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    // Near 1 and far -1, in this order, so eye z passes unchanged into depth.
+    glOrtho(-1.0, 1.0, -1.0, 1.0, 1.0, -1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void Scene::unsetOrtho() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+double averageFps(Uint32 frames, Uint32 elapsedMs) {
+    return frames / (elapsedMs / 1000.0);
+}
+
+void Scene::writeStatistics(std::ostream& out, const char* label) const {
+    out << frames << label << averageFps(frames, getTime()) << std::endl;
+}
+
+void Scene::finish(const char* label) {
+    Scene::deinit();
+    writeStatistics(std::cout, label);
+}

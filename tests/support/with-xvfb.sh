@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Usage: with-xvfb.sh GLREADY COMMAND [ARGS...]
+# Runs COMMAND under an Xvfb of its own (640x480x24, on a display number the server picks
+# itself), after GLREADY has confirmed that OpenGL answers on it. The server is always stopped
+# afterwards, also when the command fails or the script is interrupted. A user's own display
+# is never used.
+set -u
+glready=$1
+shift
+
+fdfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
+xvfb=$!
+cleanup() {
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+    rm -f "$fdfile"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+for _ in $(seq 1 100); do
+    [ -s "$fdfile" ] && break
+    kill -0 "$xvfb" 2>/dev/null || { echo "with-xvfb: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+display=$(head -n 1 "$fdfile")
+[ -n "$display" ] || { echo "with-xvfb: Xvfb gave no display number" >&2; exit 1; }
+export DISPLAY=":$display"
+export GALLIUM_DRIVER=llvmpipe
+export LIBGL_ALWAYS_SOFTWARE=1
+
+ok=0
+for _ in $(seq 1 50); do
+    if "$glready" >/dev/null 2>&1; then ok=1; break; fi
+    sleep 0.1
+done
+[ "$ok" = 1 ] || { echo "with-xvfb: OpenGL does not answer on $DISPLAY" >&2; "$glready"; exit 1; }
+
+"$@"
