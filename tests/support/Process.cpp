@@ -1,0 +1,147 @@
+#include "Process.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace e2e {
+
+double now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string exe() {
+    const char* path = std::getenv("ZOKK_EXE");
+    return path ? path : "zokk";
+}
+
+static std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Demo::Demo(const std::map<std::string, std::string>& env, const std::string& workDir) {
+    static int serial = 0;
+    const std::string stem = testimages::outputDir() + "/zokk-" + std::to_string(getpid()) + "-" +
+                             std::to_string(++serial);
+    outPath = stem + ".out";
+    errPath = stem + ".err";
+    const std::string program = exe();
+    started = now();
+    pid = fork();
+    if (pid == 0) {
+        for (const auto& [name, value] : env) {
+            if (value.empty()) {
+                unsetenv(name.c_str());
+            } else {
+                setenv(name.c_str(), value.c_str(), 1);
+            }
+        }
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || chdir(workDir.c_str()) != 0) {
+            _exit(126);
+        }
+        dup2(out, 1);
+        dup2(err, 2);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+Demo::~Demo() {
+    if (running()) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+bool Demo::running() {
+    if (pid <= 0 || elapsed > 0) {
+        return false;
+    }
+    int raw = 0;
+    const pid_t done = waitpid(pid, &raw, WNOHANG);
+    if (done == 0) {
+        return true;
+    }
+    elapsed = now() - started;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return false;
+}
+
+bool Demo::wait(double timeoutSeconds) {
+    const double deadline = now() + timeoutSeconds;
+    while (running()) {
+        if (now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            elapsed = now() - started;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+double Demo::secondsSinceStart() const {
+    return now() - started;
+}
+
+std::string Demo::out() const {
+    return slurp(outPath);
+}
+
+std::string Demo::err() const {
+    return slurp(errPath);
+}
+
+testimages::Image screenshot() {
+    testimages::Image image;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        return image;
+    }
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* shot =
+        XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (shot) {
+        image.width = attributes.width;
+        image.height = attributes.height;
+        image.rgb.resize(3 * image.width * image.height);
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const unsigned long pixel = XGetPixel(shot, x, y);
+                unsigned char* rgb = &image.rgb[3 * (y * image.width + x)];
+                rgb[0] = (pixel & shot->red_mask) >> 16;
+                rgb[1] = (pixel & shot->green_mask) >> 8;
+                rgb[2] = pixel & shot->blue_mask;
+            }
+        }
+        XDestroyImage(shot);
+    }
+    XCloseDisplay(display);
+    return image;
+}
+
+void pressKey(const std::string& key) {
+    const std::string command = "xdotool key " + key;
+    if (std::system(command.c_str()) != 0) {
+        ADD_FAILURE() << "xdotool failed: " << command;
+    }
+}
+
+} // namespace e2e

@@ -1,0 +1,54 @@
+// The real zokk executable as a child process for the e2e tests: started from the repository
+// root with extra environment, its standard output and error captured to files, its wall time
+// measured, and always ended when the test is done with it. Also screenshots of the test's X
+// display and key presses sent to it.
+#pragma once
+
+#include "Images.h"
+
+#include <map>
+#include <string>
+#include <sys/types.h>
+
+namespace e2e {
+
+class Demo {
+public:
+    // Starts $ZOKK_EXE in workDir with the environment changed by env (an empty value unsets
+    // the variable).
+    explicit Demo(const std::map<std::string, std::string>& env = {},
+                  const std::string& workDir = ".");
+    ~Demo();
+    Demo(const Demo&) = delete;
+    Demo& operator=(const Demo&) = delete;
+
+    // Waits up to timeoutSeconds for the exit; false (and the process is killed) on time-out.
+    bool wait(double timeoutSeconds);
+    bool running();
+
+    int exitStatus() const { return status; }  // -1 unless it exited normally
+    double seconds() const { return elapsed; } // from start to exit
+    double secondsSinceStart() const;
+    std::string out() const;
+    std::string err() const;
+
+private:
+    pid_t pid = -1;
+    int status = -1;
+    double started = 0;
+    double elapsed = 0;
+    std::string outPath, errPath;
+};
+
+// Path of the executable under test ($ZOKK_EXE).
+std::string exe();
+
+// The whole root window of $DISPLAY, top row first.
+testimages::Image screenshot();
+
+// Presses and releases a key on $DISPLAY (xdotool key names: "Escape", "f").
+void pressKey(const std::string& key);
+
+double now();
+
+} // namespace e2e
