@@ -1,0 +1,44 @@
+#include "Sample2.h"
+
+#include <GL/gl.h>
+
+Sample2::Sample2()
+    : dizuduvTexture(loadTexture("data/dizuduv.png")),
+      fromYourTrulyTexture(loadTexture("data/from_your_truly.png")),
+      plimbTexture(loadTexture("data/plimb.png")) {}
+
+Sample2::~Sample2() {
+    finish(" frames draw\tAverage fps: ");
+}
+
+void Sample2::init() {
+    setUp(0.5f, 0.5f, 0.6f, 100.0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    inited = true;
+}
+
+int Sample2::pictureAt(Uint32 sceneTime) {
+    if (sceneTime <= 950) {
+        return 0;
+    }
+    return sceneTime <= 1650 ? 1 : 2;
+}
+
+void Sample2::render() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    // The colour set now clears the next frame, so the first frame shows the grey-blue of
+    // init and every later one the strobe level of the frame before.
+    setFlickerClearColour();
+    glTranslatef(0.0f, 0.0f, -5.0f);
+    setOrtho();
+    Texture* pictures[] = {dizuduvTexture.get(), fromYourTrulyTexture.get(), plimbTexture.get()};
+    pictures[pictureAt(getTime())]->bind();
+    drawScreenQuad();
+    unsetOrtho();
+    SDL_GL_SwapBuffers();
+    ++frames;
+}
