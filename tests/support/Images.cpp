@@ -113,6 +113,22 @@ static std::string baseName(const std::string& path) {
            << worst << "; see " << stem << "-{actual,expected,diff}.png";
 }
 
+double differingFraction(const Image& a, const Image& b, int channelTolerance) {
+    if (a.width != b.width || a.height != b.height || a.width * a.height == 0) {
+        return 1.0;
+    }
+    long differing = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3) {
+        for (int c = 0; c < 3; ++c) {
+            if (std::abs(a.rgb[i + c] - b.rgb[i + c]) > channelTolerance) {
+                ++differing;
+                break;
+            }
+        }
+    }
+    return double(differing) / (a.width * a.height);
+}
+
 void meanColour(const Image& image, double mean[3]) {
     double sum[3] = {0, 0, 0};
     for (size_t i = 0; i < image.rgb.size(); i += 3) {

@@ -33,6 +33,9 @@ std::string outputDir();
 ::testing::AssertionResult matchesReference(const Image& actual, const std::string& referencePath,
                                             int channelTolerance, double maxDifferingFraction);
 
+// Share of pixels where any channel differs by more than channelTolerance (1 for other sizes).
+double differingFraction(const Image& a, const Image& b, int channelTolerance);
+
 // Mean of each channel over the whole image, 0..255.
 void meanColour(const Image& image, double mean[3]);
 

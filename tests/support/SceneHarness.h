@@ -1,0 +1,24 @@
+// Draws a scene at a chosen moment for the golden-frame tests: a frozen clock, a known rand()
+// sequence, and the finished frame read back just before the scene swaps it.
+#pragma once
+
+#include "Images.h"
+
+#include <SDL.h>
+#include <string>
+
+class Scene;
+
+namespace harness {
+
+// Initialises scene with the clock at startTicks, then draws two frames at sceneTime (the
+// first one settles state that a scene carries from frame to frame, such as the strobe's
+// clear colour) with rand() seeded by seed before each, and returns the second frame.
+// The scene is de-initialised again afterwards.
+testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = 1,
+                          Uint32 startTicks = 100000);
+
+// Path of a committed reference picture: tests/references/<name>.png.
+std::string reference(const std::string& name);
+
+} // namespace harness
