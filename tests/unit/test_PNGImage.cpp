@@ -249,7 +249,8 @@ bool writeBytes(const std::string& path, const Bytes& bytes) {
     if (file == nullptr) {
         return false;
     }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool ok =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && ok;
 }
 
