@@ -15,7 +15,7 @@ if [ "${1:-}" = "--tests" ]; then
     packages+=(
         googletest libgtest-dev
         xvfb xauth xdotool libx11-dev libgl1-mesa-dri
-        clang
+        clang time
     )
 fi
 

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Plays the real demo once, headless, and reports: each scene's average frame rate (from its
+# statistics line), the rate of an empty pass on the same display as the ceiling, each
+# scene's share of it, the time from exec to the first frame, and peak memory.
+# Usage: tests/bench/benchmark.sh   (from anywhere; builds an optimised tree build-bench/)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+"$root/scripts/install-deps.sh" --tests
+build="$root/build-bench"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TOOLS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zokk glready bench_emptypass bench_firstframe >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$root"
+SDL_AUDIODRIVER=dummy "$root/tests/support/with-xvfb.sh" "$build/tests/glready" bash -c '
+    set -e
+    build=$1 work=$2
+    "$build/tests/bench_emptypass" > "$work/empty"
+    date +%s.%N > "$work/exec"
+    ZOKK_FIRST_FRAME_FILE="$work/first" LD_PRELOAD="$build/tests/libbench_firstframe.so" \
+        /usr/bin/time -f %M -o "$work/maxrss" "$build/zokk" > "$work/out"
+' bench "$build" "$work"
+
+ceiling=$(cat "$work/empty")
+printf 'empty pass (ceiling): %8.1f fps\n' "$ceiling"
+grep -o 'Average fps: [0-9.e+]*' "$work/out" | awk -v c="$ceiling" '
+    { fps = $3; printf "scene %d:             %8.1f fps  %5.1f %% of the ceiling\n", NR, fps, 100 * fps / c }'
+awk -v a="$(cat "$work/exec")" -v b="$(cat "$work/first")" \
+    'BEGIN { printf "exec to first frame:  %8.1f ms\n", (b - a) * 1000 }'
+awk '{ kib = $NF } END { printf "peak memory:          %8.1f MiB\n", kib / 1024 }' "$work/maxrss"
