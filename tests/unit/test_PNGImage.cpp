@@ -285,6 +285,10 @@ std::string caseName(const Case& c) {
            std::to_string(c.width) + "x" + std::to_string(c.height);
 }
 
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << caseName(c);
+}
+
 // ---- Decoding the corpus ---------------------------------------------------------------------
 
 class PNGCorpus : public ::testing::TestWithParam<Case> {};
