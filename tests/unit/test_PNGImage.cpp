@@ -13,11 +13,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <random>
 #include <string>
 #include <unistd.h>
 #include <utility>
 #include <vector>
+
+// libpng's two constructors, interposed so that a test can make the next call fail as it would
+// when memory runs out; every other call goes on to libpng.
+namespace {
+bool failReadStruct = false;
+bool failInfoStruct = false;
+} // namespace
+
+extern "C" png_structp png_create_read_struct(png_const_charp version, png_voidp errorPointer,
+                                              png_error_ptr onError, png_error_ptr onWarning) {
+    using Real = png_structp (*)(png_const_charp, png_voidp, png_error_ptr, png_error_ptr);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "png_create_read_struct"));
+    return failReadStruct ? nullptr : real(version, errorPointer, onError, onWarning);
+}
+
+extern "C" png_infop png_create_info_struct(png_const_structrp png) {
+    using Real = png_infop (*)(png_const_structrp);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "png_create_info_struct"));
+    return failInfoStruct ? nullptr : real(png);
+}
 
 namespace {
 
@@ -456,6 +477,28 @@ TEST(PNGImageFailure, MissingFileNamesThePathAsGiven) {
     EXPECT_FALSE(outcome.loaded);
     EXPECT_TRUE(outcome.empty);
     EXPECT_EQ(outcome.leakedDescriptors, 0);
+}
+
+TEST(PNGImageFailure, StructuresThatCannotBeMadeAreReportedAndReleased) {
+    const std::string path = tempDir().file("structures.png");
+    ASSERT_TRUE(writeBytes(path, validFile()));
+    failReadStruct = true;
+    Outcome outcome = load(path);
+    failReadStruct = false;
+    EXPECT_EQ(outcome.message, "PNG: png_create_read_struct() failed\n");
+    EXPECT_FALSE(outcome.loaded);
+    EXPECT_TRUE(outcome.empty);
+    EXPECT_EQ(outcome.leakedDescriptors, 0);
+
+    failInfoStruct = true;
+    outcome = load(path); // the read structure made first is destroyed (a leak check sees it)
+    failInfoStruct = false;
+    EXPECT_EQ(outcome.message, "PNG: png_create_info_struct() failed\n");
+    EXPECT_FALSE(outcome.loaded);
+    EXPECT_TRUE(outcome.empty);
+    EXPECT_EQ(outcome.leakedDescriptors, 0);
+
+    EXPECT_TRUE(load(path).loaded);
 }
 
 TEST(PNGImageFailure, EmptyAndForeignFilesAreDecodingErrors) {
