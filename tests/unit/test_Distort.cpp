@@ -104,6 +104,24 @@ TEST(DistortField, ShapesAtGridCentreAndTimeZero) {
     EXPECT_NEAR(exponential.v, 1.14368, kClose);
 }
 
+TEST(DistortField, ShapesOffTheDiagonalAndAwayFromTimeZero) {
+    // (16, 48) at t = 0.75 tells X from Y and every sign of t apart.
+    const struct {
+        distortType type;
+        double u;
+        double v;
+    } cases[] = {{DISTORT_RIPPLE, 0.147180, 0.741543},
+                 {DISTORT_WAVE, 0.393395, 0.783480},
+                 {DISTORT_FOLD, -0.480805, 0.043348},
+                 {DISTORT_EXPONENTIAL, 0.641413, -0.554394}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "type " << c.type);
+        const UV uv = field(c.type, 16, 48, 0.75f);
+        EXPECT_NEAR(uv.u, c.u, kClose);
+        EXPECT_NEAR(uv.v, c.v, kClose);
+    }
+}
+
 TEST(DistortField, TimeMovesTheShapes) {
     // At t = 1 the ripple's and the wave's offsets have turned with the time.
     const UV ripple = field(DISTORT_RIPPLE, 32, 32, 1.0f);
