@@ -1,7 +1,8 @@
 # Runs a generator into a scratch directory and compares what it wrote with the committed
 # files in data/, byte for byte. Used by the regeneration tests of the asset generators:
-#   cmake -DGENERATOR=exe -DOUTPUT_DIR=dir -DFILES="a;b" -P Regenerate.cmake
+#   cmake -DGENERATOR=exe -DOUTPUT_DIR=dir -DFILES=a,b -P Regenerate.cmake
 # (run from the repository root).
+string(REPLACE "," ";" FILES "${FILES}")
 file(REMOVE_RECURSE ${OUTPUT_DIR})
 file(MAKE_DIRECTORY ${OUTPUT_DIR})
 execute_process(COMMAND ${GENERATOR} ${OUTPUT_DIR} RESULT_VARIABLE result)
