@@ -261,7 +261,7 @@ Canvas dwon() {
         const double g = 0.05 + 0.06 * (y / kSize) + chevron + scan;
         return rgb(g, g, g);
     });
-    c.paint(raster::blur(w.cover, 14), solid(rgb(0.75, 0.75, 0.75)), 0.8);
+    c.paint(raster::blur(w.cover, 14), solid(rgb(0.75, 0.75, 0.75)), 0.6);
     c.paint(raster::grown(w.distance, 3), solid(rgb(0.0, 0.0, 0.0)));
     c.paint(w.cover, [](double, double y) {
         const double g = std::fmod(y, 6.0) < 2.0 ? 0.78 : 1.0;
