@@ -149,81 +149,47 @@ int nearest(const std::vector<Colour>& palette, const Colour& c) {
     return best;
 }
 
-} // namespace
-
-bool writePng(const Canvas& c, Format format, const std::string& path) {
-    std::vector<Colour> pixels;
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x)
-            pixels.push_back(toColour(c.at(x, y)));
-
-    int colourType = PNG_COLOR_TYPE_RGB_ALPHA, channels = 4;
+int pngColourType(Format format) {
     switch (format) {
     case Format::Gray:
-        colourType = PNG_COLOR_TYPE_GRAY;
-        channels = 1;
-        break;
+        return PNG_COLOR_TYPE_GRAY;
     case Format::GrayAlpha:
-        colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
-        channels = 2;
-        break;
+        return PNG_COLOR_TYPE_GRAY_ALPHA;
     case Format::PaletteAlpha:
-        colourType = PNG_COLOR_TYPE_PALETTE;
-        channels = 1;
-        break;
+        return PNG_COLOR_TYPE_PALETTE;
     case Format::Rgb:
-        colourType = PNG_COLOR_TYPE_RGB;
-        channels = 3;
-        break;
+        return PNG_COLOR_TYPE_RGB;
     case Format::Rgba:
-        colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-        channels = 4;
         break;
     }
+    return PNG_COLOR_TYPE_RGB_ALPHA;
+}
 
-    std::vector<Colour> palette;
-    std::map<Colour, int> index;
-    if (format == Format::PaletteAlpha) {
-        std::map<Colour, long> histogram;
-        for (const Colour& p : pixels)
-            ++histogram[p];
-        palette = buildPalette(histogram);
-        for (const auto& entry : histogram)
-            index[entry.first] = nearest(palette, entry.first);
+int channelCount(Format format) {
+    switch (format) {
+    case Format::Gray:
+    case Format::PaletteAlpha:
+        return 1;
+    case Format::GrayAlpha:
+        return 2;
+    case Format::Rgb:
+        return 3;
+    case Format::Rgba:
+        break;
     }
+    return 4;
+}
 
+// Everything one file needs, ready before libpng's error return point is set, so nothing
+// with a destructor is made after it and nothing the error path reads changes after it.
+struct PngPlan {
+    int width = 0, height = 0, colourType = 0, channels = 0;
     std::vector<unsigned char> bytes;
-    bytes.reserve(pixels.size() * channels);
-    for (const Colour& p : pixels) {
-        switch (format) {
-        case Format::Gray:
-            bytes.push_back(static_cast<unsigned char>(luminance(p)));
-            break;
-        case Format::GrayAlpha:
-            bytes.push_back(static_cast<unsigned char>(luminance(p)));
-            bytes.push_back(static_cast<unsigned char>(p[3]));
-            break;
-        case Format::PaletteAlpha:
-            bytes.push_back(static_cast<unsigned char>(index[p]));
-            break;
-        case Format::Rgb:
-        case Format::Rgba:
-            for (int ch = 0; ch < channels; ++ch)
-                bytes.push_back(static_cast<unsigned char>(p[ch]));
-            break;
-        }
-    }
-
-    // Everything with a destructor exists before libpng's error return point is set.
     std::vector<png_color> plte;
     std::vector<png_byte> trns;
-    for (const Colour& p : palette) {
-        plte.push_back({static_cast<png_byte>(p[0]), static_cast<png_byte>(p[1]),
-                        static_cast<png_byte>(p[2])});
-        if (p[3] < 255)
-            trns.push_back(static_cast<png_byte>(p[3]));
-    }
+};
 
+bool writePlan(const PngPlan& plan, const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         std::fprintf(stderr, "imagegen: cannot open %s for writing\n", path.c_str());
@@ -239,16 +205,16 @@ bool writePng(const Canvas& c, Format format, const std::string& path) {
     }
     png_init_io(png, file);
     png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, c.width, c.height, 8, colourType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, plan.width, plan.height, 8, plan.colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (format == Format::PaletteAlpha) {
-        png_set_PLTE(png, info, plte.data(), static_cast<int>(plte.size()));
-        if (!trns.empty())
-            png_set_tRNS(png, info, trns.data(), static_cast<int>(trns.size()), nullptr);
-    }
+    if (!plan.plte.empty())
+        png_set_PLTE(png, info, plan.plte.data(), static_cast<int>(plan.plte.size()));
+    if (!plan.trns.empty())
+        png_set_tRNS(png, info, plan.trns.data(), static_cast<int>(plan.trns.size()), nullptr);
     png_write_info(png, info);
-    for (int y = 0; y < c.height; ++y)
-        png_write_row(png, &bytes[static_cast<std::size_t>(y) * c.width * channels]);
+    const std::size_t stride = static_cast<std::size_t>(plan.width) * plan.channels;
+    for (int y = 0; y < plan.height; ++y)
+        png_write_row(png, &plan.bytes[y * stride]);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0) {
@@ -256,6 +222,61 @@ bool writePng(const Canvas& c, Format format, const std::string& path) {
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool writePng(const Canvas& c, Format format, const std::string& path) {
+    std::vector<Colour> pixels;
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x)
+            pixels.push_back(toColour(c.at(x, y)));
+
+    PngPlan plan;
+    plan.width = c.width;
+    plan.height = c.height;
+    plan.colourType = pngColourType(format);
+    plan.channels = channelCount(format);
+
+    std::vector<Colour> palette;
+    std::map<Colour, int> index;
+    if (format == Format::PaletteAlpha) {
+        std::map<Colour, long> histogram;
+        for (const Colour& p : pixels)
+            ++histogram[p];
+        palette = buildPalette(histogram);
+        for (const auto& entry : histogram)
+            index[entry.first] = nearest(palette, entry.first);
+        for (const Colour& p : palette) {
+            plan.plte.push_back({static_cast<png_byte>(p[0]), static_cast<png_byte>(p[1]),
+                                 static_cast<png_byte>(p[2])});
+            if (p[3] < 255)
+                plan.trns.push_back(static_cast<png_byte>(p[3]));
+        }
+    }
+
+    std::vector<unsigned char>& bytes = plan.bytes;
+    bytes.reserve(pixels.size() * plan.channels);
+    for (const Colour& p : pixels) {
+        switch (format) {
+        case Format::Gray:
+            bytes.push_back(static_cast<unsigned char>(luminance(p)));
+            break;
+        case Format::GrayAlpha:
+            bytes.push_back(static_cast<unsigned char>(luminance(p)));
+            bytes.push_back(static_cast<unsigned char>(p[3]));
+            break;
+        case Format::PaletteAlpha:
+            bytes.push_back(static_cast<unsigned char>(index[p]));
+            break;
+        case Format::Rgb:
+        case Format::Rgba:
+            for (int ch = 0; ch < plan.channels; ++ch)
+                bytes.push_back(static_cast<unsigned char>(p[ch]));
+            break;
+        }
+    }
+    return writePlan(plan, path);
 }
 
 } // namespace canvas
