@@ -1,6 +1,6 @@
-# Runs a generator into a scratch directory and compares what it wrote with the committed
-# files in data/, byte for byte. Used by the regeneration tests of the asset generators:
-#   cmake -DGENERATOR=exe -DOUTPUT_DIR=dir -DFILES=a,b -P Regenerate.cmake
+# Runs a generator into a scratch folder and compares what it wrote with the committed files,
+# byte for byte. Used by the regeneration tests of every asset generator:
+#   cmake -DGENERATOR=exe -DOUTPUT_DIR=scratch -DCOMMITTED_DIR=data -DFILES=a,b -P Regenerate.cmake
 # (run from the repository root).
 string(REPLACE "," ";" FILES "${FILES}")
 file(REMOVE_RECURSE ${OUTPUT_DIR})
@@ -12,13 +12,14 @@ endif()
 set(differing "")
 foreach(name ${FILES})
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
-                            ${OUTPUT_DIR}/${name} data/${name}
+                            ${OUTPUT_DIR}/${name} ${COMMITTED_DIR}/${name}
                     RESULT_VARIABLE same)
     if(NOT same EQUAL 0)
         list(APPEND differing ${name})
     endif()
 endforeach()
 if(differing)
-    message(FATAL_ERROR "regenerated files differ from data/: ${differing}")
+    message(FATAL_ERROR "regenerated files differ from ${COMMITTED_DIR}/: ${differing}; "
+                        "rebuild the generator's target to rewrite them")
 endif()
 message(STATUS "regenerated and identical: ${FILES}")
