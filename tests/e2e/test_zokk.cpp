@@ -1,12 +1,292 @@
-// The real zokk executable, started as a user starts it, from the repository root.
+// The real zokk executable, started as a user starts it: from the repository root, under the
+// test's own Xvfb, with the music on the dummy or the disk audio driver.
+#include "Images.h"
 #include "Process.h"
+#include "SceneHarness.h"
 
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+#include <vorbis/vorbisfile.h>
 
 namespace {
 
 using e2e::Demo;
 using Env = std::map<std::string, std::string>;
+
+const char* const sceneLabels[] = {" frames drawn\tAverage fps: ", " frames draw\tAverage fps: ",
+                                   " frames draw\tAverage fps: ", " frames draw\tAverage fps: "};
+const unsigned durations[] = {6300, 3000, 7400, 13200};
+
+// The whole standard output of a complete show: a statistics line per scene in queue order,
+// with "Initing..." as scenes 3 and 4 begin.
+void expectCompleteShowOutput(const std::string& out) {
+    static const std::regex stats(R"((\d+)( frames drawn?\tAverage fps: )([0-9.e+]+)\n)");
+    std::string rest = out;
+    for (int scene = 0; scene < 4; ++scene) {
+        if (scene >= 2) {
+            ASSERT_EQ(rest.rfind("Initing...\n", 0), 0u) << "before scene " << scene + 1 << ":\n"
+                                                         << out;
+            rest = rest.substr(11);
+        }
+        std::smatch line;
+        ASSERT_TRUE(std::regex_search(rest, line, stats, std::regex_constants::match_continuous))
+            << "scene " << scene + 1 << ":\n"
+            << out;
+        EXPECT_EQ(line[2].str(), sceneLabels[scene]);
+        const double frames = std::stod(line[1].str());
+        const double fps = std::stod(line[3].str());
+        EXPECT_GT(frames, 0);
+        // The average is taken over at least the scene's own running time.
+        EXPECT_LE(fps * durations[scene] / 1000.0, frames * 1.0001) << line[0].str();
+        rest = line.suffix();
+    }
+    EXPECT_EQ(rest, "") << out;
+}
+
+void expectNoOwnErrors(const std::string& err) {
+    for (const char* own : {"PNG: ", "Unable to initialize SDL", "Couldn't set video mode"}) {
+        EXPECT_EQ(err.find(own), std::string::npos) << err;
+    }
+}
+
+int linesIn(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Waits until the demo has written n lines; false when it ended or time ran out first.
+bool waitForLines(Demo& demo, int n, double timeoutSeconds) {
+    const double deadline = e2e::now() + timeoutSeconds;
+    while (e2e::now() < deadline && demo.running()) {
+        if (linesIn(demo.out()) >= n) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return linesIn(demo.out()) >= n;
+}
+
+void sleepSeconds(double s) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(s));
+}
+
+// Standard deviation of the grey level: near 0 for a blank window.
+double contrast(const testimages::Image& image) {
+    double sum = 0, squares = 0;
+    const double n = image.width * image.height;
+    for (size_t i = 0; i < image.rgb.size(); i += 3) {
+        const double grey = (image.rgb[i] + image.rgb[i + 1] + image.rgb[i + 2]) / 3.0;
+        sum += grey;
+        squares += grey * grey;
+    }
+    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+}
+
+TEST(ZokkShow, PlaysAllFourScenesInOrderAndShowsEachOfThem) {
+    Demo demo;
+    // Scene 1 runs until its statistics line appears; look at it a second after the start.
+    sleepSeconds(2.0);
+    const testimages::Image scene1 = e2e::screenshot();
+    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    const double scene2Start = e2e::now();
+    sleepSeconds(1.3); // "from your truly", 951..1650 ms into scene 2
+    const testimages::Image scene2 = e2e::screenshot();
+    // "Initing..." is not flushed, so scene 2's line is the next one that shows.
+    ASSERT_TRUE(waitForLines(demo, 2, 10));
+    EXPECT_NEAR(e2e::now() - scene2Start, 3.0, 0.5);
+    sleepSeconds(1.0); // the first word, square to the viewer at 900 ms
+    const testimages::Image scene3 = e2e::screenshot();
+    ASSERT_TRUE(waitForLines(demo, 4, 15)); // scene 3's line, behind its "Initing..."
+    sleepSeconds(10.0);                     // the closing picture, from 8000 ms into scene 4
+    const testimages::Image scene4 = e2e::screenshot();
+
+    ASSERT_TRUE(demo.wait(30));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    EXPECT_GT(demo.seconds(), 29.9);
+    EXPECT_LT(demo.seconds(), 29.9 + 10.0) << "start-up and shut-down take seconds at most";
+    expectCompleteShowOutput(demo.out());
+    expectNoOwnErrors(demo.err());
+
+    const std::string dir = testimages::outputDir();
+    testimages::savePNG(dir + "/show-scene1.png", scene1);
+    testimages::savePNG(dir + "/show-scene2.png", scene2);
+    testimages::savePNG(dir + "/show-scene3.png", scene3);
+    testimages::savePNG(dir + "/show-scene4.png", scene4);
+    for (const testimages::Image* shot : {&scene1, &scene2, &scene3, &scene4}) {
+        ASSERT_EQ(shot->width, 640);
+        ASSERT_EQ(shot->height, 480);
+        EXPECT_GT(contrast(*shot), 20.0) << "a blank window";
+    }
+    // The still closing picture is the same on the screen as in the golden frame of scene 4.
+    EXPECT_TRUE(testimages::matchesReference(scene4, harness::reference("scene4-8000"), 24, 0.02));
+    // Scene 3's picture is mostly the folded background tile, not the strobe of scene 2.
+    EXPECT_GT(testimages::differingFraction(scene2, scene3, 32), 0.5);
+    EXPECT_GT(testimages::differingFraction(scene1, scene3, 32), 0.5);
+}
+
+TEST(ZokkShow, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
+    Demo demo;
+    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    sleepSeconds(0.5);
+    const double pressed = e2e::now();
+    e2e::pressKey("Escape");
+    ASSERT_TRUE(demo.wait(5));
+    EXPECT_LT(e2e::now() - pressed, 1.0);
+    EXPECT_EQ(demo.exitStatus(), 0);
+    EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
+    EXPECT_EQ(demo.out().find(sceneLabels[0]) != std::string::npos, true) << demo.out();
+}
+
+// Reads raw signed 16-bit stereo samples; keeps the left channel.
+std::vector<float> leftChannel(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<float> left;
+    int16_t frame[2];
+    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
+        left.push_back(frame[0] / 32768.0f);
+    }
+    return left;
+}
+
+// The left channel of data/yo.ogg from `from` seconds on, `seconds` long.
+std::vector<float> musicFrom(double from, double seconds) {
+    OggVorbis_File file;
+    std::vector<float> left;
+    if (ov_fopen("data/yo.ogg", &file) != 0) {
+        return left;
+    }
+    ov_time_seek(&file, from);
+    const size_t wanted = static_cast<size_t>(seconds * 44100);
+    while (left.size() < wanted) {
+        float** pcm;
+        int section;
+        const long n = ov_read_float(&file, &pcm, 1024, &section);
+        if (n <= 0) {
+            break;
+        }
+        left.insert(left.end(), pcm[0], pcm[0] + n);
+    }
+    ov_clear(&file);
+    return left;
+}
+
+double correlation(const float* a, const float* b, size_t n) {
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        ab += a[i] * b[i];
+        aa += a[i] * a[i];
+        bb += b[i] * b[i];
+    }
+    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
+}
+
+double rms(const float* a, size_t n) {
+    double s = 0;
+    for (size_t i = 0; i < n; ++i) {
+        s += a[i] * a[i];
+    }
+    return std::sqrt(s / std::max<size_t>(n, 1));
+}
+
+TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
+    const std::string capture = testimages::outputDir() + "/zokk-audio.raw";
+    Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capture}});
+    sleepSeconds(2.0);
+    e2e::pressKey("f"); // to a window
+    sleepSeconds(0.5);
+    e2e::pressKey("f"); // and back
+    ASSERT_TRUE(demo.wait(45));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    expectCompleteShowOutput(demo.out());
+
+    const std::vector<float> played = leftChannel(capture);
+    ASSERT_GT(played.size(), 44100u * 20) << "the capture holds most of the show";
+    const std::vector<float> music = musicFrom(30.0, 3.0);
+    ASSERT_GT(music.size(), 44100u * 2);
+
+    // Where the file's 30-second point begins in the capture.
+    const size_t window = 4410;
+    size_t start = 0;
+    double best = 0;
+    for (size_t lag = 0; lag + window < std::min<size_t>(played.size(), 2 * 44100); ++lag) {
+        const double c = correlation(&played[lag], &music[0], window);
+        if (c > best) {
+            best = c;
+            start = lag;
+        }
+    }
+    EXPECT_GT(best, 0.95) << "what plays is data/yo.ogg from 30 s on";
+    EXPECT_LT(start, 44100u) << "the music starts within a second of the demo";
+    // Two seconds later it still plays in step with the file, at full volume: the fade-in is
+    // over (SDL_mixer fades in steps of one 4096-frame chunk, so 100 ms is a single step).
+    const size_t later = 2 * 44100;
+    ASSERT_LT(start + later + window, played.size());
+    EXPECT_GT(correlation(&played[start + later], &music[later], window), 0.95);
+    EXPECT_NEAR(rms(&played[start + later], window) / rms(&music[later], window), 1.0, 0.1);
+    // The fade never makes the start louder than the file itself.
+    EXPECT_LE(rms(&played[start], window) / rms(&music[0], window), 1.05);
+}
+
+// A copy of the repository's data/ in a scratch folder, without one file.
+std::string dataWithout(const std::string& missing) {
+    char scratch[] = "/tmp/zokk-data-XXXXXX";
+    const std::string dir = mkdtemp(scratch);
+    const std::string data = dir + "/data";
+    mkdir(data.c_str(), 0755);
+    char cwd[4096];
+    EXPECT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    for (const char* name : {"yo.ogg", "dizuduv.png", "from_your_truly.png", "plimb.png",
+                             "faen.png", "kelmar.png", "dwon.png", "quenbrite.png"}) {
+        if (missing != name) {
+            EXPECT_EQ(
+                symlink((std::string(cwd) + "/data/" + name).c_str(), (data + "/" + name).c_str()),
+                0);
+        }
+    }
+    return dir;
+}
+
+TEST(ZokkShow, WithoutTheMusicPlaysSilentlyWithTheSameScenes) {
+    const std::string dir = dataWithout("yo.ogg");
+    const std::string capture = testimages::outputDir() + "/zokk-silence.raw";
+    Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capture}}, dir);
+    ASSERT_TRUE(demo.wait(45));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    EXPECT_GT(demo.seconds(), 29.9);
+    expectCompleteShowOutput(demo.out());
+    const std::vector<float> played = leftChannel(capture);
+    EXPECT_EQ(rms(played.data(), played.size()), 0.0);
+    std::system(("rm -rf " + dir).c_str());
+}
+
+class ZokkMissingPicture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
+    const std::string dir = dataWithout(GetParam());
+    Demo demo(Env{}, dir);
+    ASSERT_TRUE(demo.wait(20));
+    EXPECT_EQ(demo.exitStatus(), 1);
+    EXPECT_LT(demo.seconds(), 5.0);
+    const std::string line =
+        std::string("PNG: Failed to open data/") + GetParam() + " for reading\n";
+    EXPECT_NE(demo.err().find(line), std::string::npos) << demo.err();
+    EXPECT_EQ(demo.err().find("PNG: ", demo.err().find(line) + 1), std::string::npos)
+        << "one line, for the one missing picture:\n"
+        << demo.err();
+    EXPECT_EQ(demo.out(), "") << "no scene runs";
+    std::system(("rm -rf " + dir).c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture,
+                         ::testing::Values("dizuduv.png", "from_your_truly.png", "plimb.png",
+                                           "faen.png", "kelmar.png", "dwon.png", "quenbrite.png"));
 
 TEST(ZokkWithoutDisplay, SaysTheVideoModeFailedAndExitsNonZero) {
     Demo demo(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});
