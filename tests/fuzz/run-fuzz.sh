@@ -4,15 +4,47 @@
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs it for SECONDS seconds. The corpus grows
 # in build-fuzz/corpus (seeded by make_seeds); a crashing input is saved under
 # build-fuzz/artifacts/ and makes the script fail. The loader's own error lines are muted.
+#
+# libpng is compiled in with the same instrumentation from Debian's source package, fetched
+# once into build-fuzz/libpng with apt (using a source list private to the build, nothing in
+# /etc is changed). When that cannot be had, the system's libpng is linked instead and only the
+# loader's own code guides the fuzzer; the script says so.
 set -euo pipefail
 seconds=${1:?usage: run-fuzz.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${ZOKK_FUZZ_BUILD:-$root/build-fuzz}
-
-CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2
 mkdir -p "$build/corpus" "$build/seeds" "$build/artifacts"
+
+fetch_libpng() {
+    local apt="$build/apt"
+    mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache" "$build/libpng"
+    cat >"$apt/parts/debian-src.sources" <<'LIST'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+LIST
+    local opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
+                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
+    # apt checks every file it downloads against the signed index, so dpkg-source need not
+    # check the .dsc signature again (no Debian keyring for gpgv is assumed).
+    apt-get "${opts[@]}" -qq update &&
+        (cd "$build/libpng" && apt-get "${opts[@]}" -qq source --download-only libpng1.6) &&
+        (cd "$build/libpng" && dpkg-source --no-check -x ./*.dsc tree >/dev/null)
+}
+
+libpng_source=""
+if [ -f "$build/libpng/tree/png.c" ] || fetch_libpng; then
+    libpng_source="$build/libpng/tree"
+else
+    echo "run-fuzz: libpng source not available; fuzzing against the system's libpng" >&2
+fi
+
+CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZOKK_LIBPNG_SOURCE="$libpng_source" >/dev/null
+cmake --build "$build" -j2
 "$build/make_seeds" "$build/seeds"
 
 "$build/fuzz_PNGImage" -max_total_time="$seconds" -close_fd_mask=2 -print_final_stats=1 \
