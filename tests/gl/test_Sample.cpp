@@ -70,10 +70,7 @@ class SampleGolden : public SampleTest, public ::testing::WithParamInterface<Uin
 
 TEST_P(SampleGolden, MatchesTheReferenceFrame) {
     Sample scene;
-    const Uint32 at = GetParam();
-    const testimages::Image frame = harness::frameAt(scene, at);
-    EXPECT_TRUE(testimages::matchesReference(
-        frame, harness::reference("scene1-" + std::to_string(at)), 16, 0.01));
+    EXPECT_TRUE(harness::matchesGolden(scene, "scene1", GetParam()));
     EXPECT_EQ(glwindow::pendingError(), 0u);
 }
 

@@ -43,11 +43,7 @@ class Sample2Golden : public Sample2Test, public ::testing::WithParamInterface<U
 
 TEST_P(Sample2Golden, MatchesTheReferenceFrame) {
     Sample2 scene;
-    const Uint32 at = GetParam();
-    const testimages::Image frame = harness::frameAt(scene, at);
-    // Software rendering here is exact; the tolerance absorbs another driver's rounding.
-    EXPECT_TRUE(testimages::matchesReference(
-        frame, harness::reference("scene2-" + std::to_string(at)), 16, 0.01));
+    EXPECT_TRUE(harness::matchesGolden(scene, "scene2", GetParam()));
     EXPECT_EQ(glwindow::pendingError(), 0u);
 }
 

@@ -36,10 +36,7 @@ class Sample3Golden : public Sample3Test, public ::testing::WithParamInterface<U
 
 TEST_P(Sample3Golden, MatchesTheReferenceFrame) {
     Sample3 scene;
-    const Uint32 at = GetParam();
-    const testimages::Image frame = harness::frameAt(scene, at);
-    EXPECT_TRUE(testimages::matchesReference(
-        frame, harness::reference("scene3-" + std::to_string(at)), 16, 0.01));
+    EXPECT_TRUE(harness::matchesGolden(scene, "scene3", GetParam()));
     EXPECT_EQ(glwindow::pendingError(), 0u);
 }
 

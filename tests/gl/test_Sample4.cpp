@@ -66,10 +66,7 @@ class Sample4Golden : public Sample4Test, public ::testing::WithParamInterface<U
 
 TEST_P(Sample4Golden, MatchesTheReferenceFrame) {
     Sample4 scene;
-    const Uint32 at = GetParam();
-    const testimages::Image frame = harness::frameAt(scene, at);
-    EXPECT_TRUE(testimages::matchesReference(
-        frame, harness::reference("scene4-" + std::to_string(at)), 16, 0.01));
+    EXPECT_TRUE(harness::matchesGolden(scene, "scene4", GetParam()));
     EXPECT_EQ(glwindow::pendingError(), 0u);
 }
 

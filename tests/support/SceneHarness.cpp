@@ -27,4 +27,9 @@ std::string reference(const std::string& name) {
     return "tests/references/" + name + ".png";
 }
 
+::testing::AssertionResult matchesGolden(Scene& scene, const std::string& name, Uint32 sceneTime) {
+    return testimages::matchesReference(
+        frameAt(scene, sceneTime), reference(name + "-" + std::to_string(sceneTime)), 16, 0.01);
+}
+
 } // namespace harness

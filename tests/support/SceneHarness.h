@@ -21,4 +21,10 @@ testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = 1,
 // Path of a committed reference picture: tests/references/<name>.png.
 std::string reference(const std::string& name);
 
+// Draws scene at sceneTime as frameAt does and compares the frame with the reference
+// <name>-<sceneTime>: a pixel may be off by 16 levels a channel, and at most 1 % of the
+// pixels by more. Software rendering here is exact; the margin absorbs another driver's
+// rounding of edges.
+::testing::AssertionResult matchesGolden(Scene& scene, const std::string& name, Uint32 sceneTime);
+
 } // namespace harness
