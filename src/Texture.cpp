@@ -31,7 +31,8 @@ void upload(const PNGImage& image) {
 } // namespace
 
 Texture::Texture(const char* path) {
-    PNGImage* image = new PNGImage(path);
+    // The decoded pixels live only until they are uploaded.
+    const PNGImage image(path);
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -41,11 +42,10 @@ Texture::Texture(const char* path) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     // An image that failed to load (its line is already written) leaves the name empty rather
     // than handing OpenGL a null block of zero size.
-    loaded = image->isLoaded();
+    loaded = image.isLoaded();
     if (loaded) {
-        upload(*image);
+        upload(image);
     }
-    delete image;
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
