@@ -11,13 +11,19 @@ packages=(
     libpng-dev libgl-dev libglu1-mesa-dev
     libvorbis-dev libogg-dev
 )
-if [ "${1:-}" = "--tests" ]; then
+# --tests adds what the tests and the benchmark need; --fuzz what the PNG fuzzer needs.
+case "${1:-}" in
+--tests)
     packages+=(
         googletest libgtest-dev
         xvfb xauth xdotool libx11-dev libgl1-mesa-dri
         clang time
     )
-fi
+    ;;
+--fuzz)
+    packages+=(clang dpkg-dev)
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@ set -euo pipefail
 seconds=${1:?usage: run-fuzz.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+"$root/scripts/install-deps.sh" --fuzz
 build=${ZOKK_FUZZ_BUILD:-$root/build-fuzz}
 mkdir -p "$build/corpus" "$build/seeds" "$build/artifacts"
 
