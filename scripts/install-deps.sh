@@ -17,7 +17,7 @@ case "${1:-}" in
     packages+=(
         googletest libgtest-dev
         xvfb xauth xdotool libx11-dev libgl1-mesa-dri
-        clang time
+        time
     )
     ;;
 --fuzz)
