@@ -6,6 +6,7 @@
 // input becomes the file, held in memory and opened through its /proc path, since the loader
 // takes a path. Besides the sanitizers' own checks, every loaded image must be consistent and
 // every byte of its block readable; a failed one must be empty.
+#include "PNGFacts.h"
 #include "PNGImage.h"
 
 #include <sys/mman.h>
@@ -22,17 +23,6 @@ namespace {
 int memoryFile = -1;
 std::string memoryPath;
 
-uint32_t crc32(const unsigned char* bytes, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 void fixChunkCrcs(std::vector<unsigned char>& png) {
     size_t at = 8; // after the signature
     while (at + 12 <= png.size()) {
@@ -41,7 +31,7 @@ void fixChunkCrcs(std::vector<unsigned char>& png) {
         if (length > png.size() - at - 12) {
             return;
         }
-        const uint32_t crc = crc32(&png[at + 4], 4 + length);
+        const uint32_t crc = pngfacts::crc32(&png[at + 4], 4 + length);
         for (int i = 0; i < 4; ++i) {
             png[at + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
         }

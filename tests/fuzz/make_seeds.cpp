@@ -1,6 +1,8 @@
 // Writes the fuzzer's starting corpus: one small picture for each colour type and bit depth,
 // some with tRNS, gAMA or interlacing, each behind the mode byte that the fuzz target reads
 // (1: the target makes chunk CRCs right).
+#include "PNGFacts.h"
+
 #include <png.h>
 
 #include <cstdio>
@@ -19,19 +21,6 @@ struct Seed {
     png_uint_32 height;
 };
 
-int channels(int colourType) {
-    switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        return 2;
-    case PNG_COLOR_TYPE_RGB:
-        return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return 4;
-    default:
-        return 1;
-    }
-}
-
 bool write(const std::string& path, const Seed& s) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
@@ -40,7 +29,8 @@ bool write(const std::string& path, const Seed& s) {
     std::fputc(1, file);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    const size_t rowBytes = size_t(s.width) * channels(s.colourType) * (s.bitDepth == 16 ? 2 : 1);
+    const size_t rowBytes =
+        size_t(s.width) * pngfacts::channels(s.colourType) * (s.bitDepth == 16 ? 2 : 1);
     std::vector<std::vector<png_byte>> rows(s.height, std::vector<png_byte>(rowBytes));
     std::vector<png_bytep> pointers;
     for (png_uint_32 y = 0; y < s.height; ++y) {

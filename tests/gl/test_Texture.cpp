@@ -3,6 +3,7 @@
 // texture names, and a textured quad on screen.
 #include "GLTestWindow.h"
 #include "Images.h"
+#include "PNGFacts.h"
 #include "Texture.h"
 
 #include <gtest/gtest.h>
@@ -24,24 +25,11 @@ struct Picture {
     std::vector<unsigned> samples; // top row first
 };
 
-int channels(int colourType) {
-    switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        return 2;
-    case PNG_COLOR_TYPE_RGB:
-        return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return 4;
-    default:
-        return 1;
-    }
-}
-
 // Samples spread over the whole range; 16-bit ones have high and low bytes that differ, so a
 // byte-order mistake cannot go unseen.
 Picture makePicture(int colourType, int bitDepth, unsigned width, unsigned height) {
     Picture p{colourType, bitDepth, width, height, {}};
-    const unsigned count = width * height * channels(colourType);
+    const unsigned count = width * height * pngfacts::channels(colourType);
     for (unsigned i = 0; i < count; ++i) {
         const unsigned v = (i * 97 + 13) % 256;
         p.samples.push_back(bitDepth == 16 ? v << 8 | (255 - v) : v);
@@ -62,7 +50,7 @@ std::string writePicture(const std::string& name, const Picture& p) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     const unsigned bytes = p.bitDepth / 8;
-    const unsigned rowSamples = p.width * channels(p.colourType);
+    const unsigned rowSamples = p.width * pngfacts::channels(p.colourType);
     std::vector<std::vector<png_byte>> rows(p.height, std::vector<png_byte>(rowSamples * bytes));
     std::vector<png_bytep> pointers;
     for (unsigned y = 0; y < p.height; ++y) {
@@ -196,7 +184,7 @@ TEST_P(TextureTexels, ReadBackEqualsThePictureBottomRowFirst) {
         EXPECT_EQ(w, GLint(width));
         EXPECT_EQ(h, GLint(height));
 
-        const unsigned rowSamples = width * channels(f.colourType);
+        const unsigned rowSamples = width * pngfacts::channels(f.colourType);
         std::vector<unsigned char> texels(rowSamples * height);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, f.glFormat, GL_UNSIGNED_BYTE, texels.data());

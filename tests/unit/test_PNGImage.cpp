@@ -3,6 +3,7 @@
 // shapes. The expected block is worked out here from the samples that went into the file;
 // broken files must fail with exactly the loader's one line, leave the image empty and keep
 // no file open.
+#include "PNGFacts.h"
 #include "PNGImage.h"
 
 #include <gtest/gtest.h>
@@ -59,19 +60,6 @@ struct Case {
 // The gAMA written into files: exponent 1 / (0.5 x screen 1.0) = 2 on normalised samples.
 constexpr double fileGamma = 0.5;
 
-int fileChannels(int colourType) {
-    switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        return 2;
-    case PNG_COLOR_TYPE_RGB:
-        return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return 4;
-    default:
-        return 1; // gray, or a palette index
-    }
-}
-
 // What goes into one file: raw samples top row first (palette images hold indices), plus the
 // palette and transparency chunks.
 struct Picture {
@@ -88,11 +76,11 @@ Picture makePicture(const Case& c) {
     const unsigned levels = c.colourType == PNG_COLOR_TYPE_PALETTE && c.bitDepth == 8
                                 ? 200 // a palette shorter than the index range
                                 : 1u << c.bitDepth;
-    const size_t count = size_t(c.width) * c.height * fileChannels(c.colourType);
+    const size_t count = size_t(c.width) * c.height * pngfacts::channels(c.colourType);
     for (size_t i = 0; i < count; ++i) {
         p.samples.push_back(random() % levels);
     }
-    const int channels = fileChannels(c.colourType);
+    const int channels = pngfacts::channels(c.colourType);
     if (count > size_t(channels)) { // the transparent value occurs at least twice
         std::copy_n(p.samples.begin(), channels, p.samples.end() - channels);
     }
@@ -127,7 +115,7 @@ bool writePNG(const std::string& path, const Picture& p) {
         png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
     png_infop info = png_create_info_struct(png);
     const Case& c = p.c;
-    const int channels = fileChannels(c.colourType);
+    const int channels = pngfacts::channels(c.colourType);
     const size_t sampleBytes = c.bitDepth == 16 ? 2 : 1;
     std::vector<Bytes> rows(c.height, Bytes(c.width * channels * sampleBytes));
     for (unsigned y = 0; y < c.height; ++y) {
@@ -197,7 +185,7 @@ Expected expectedFor(const Picture& p) {
     e.type = colour ? (alpha ? GL_RGBA : GL_RGB) : (alpha ? GL_LUMINANCE_ALPHA : GL_LUMINANCE);
     e.bitDepth = c.bitDepth == 16 ? 16 : 8;
     const unsigned maxValue = (1u << e.bitDepth) - 1;
-    const int in = fileChannels(c.colourType);
+    const int in = pngfacts::channels(c.colourType);
     for (unsigned y = c.height; y-- > 0;) {
         for (unsigned x = 0; x < c.width; ++x) {
             const unsigned* s = &p.samples[(size_t(y) * c.width + x) * in];
@@ -388,17 +376,6 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, PNGCorpus, ::testing::ValuesIn(corpus()),
 
 // ---- Broken files ----------------------------------------------------------------------------
 
-uint32_t crc32(const unsigned char* bytes, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 void putBigEndian(Bytes& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         bytes[at + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
@@ -414,7 +391,7 @@ constexpr size_t ihdrCrc = 29;
 Bytes withDeclaredSize(Bytes png, uint32_t width, uint32_t height) {
     putBigEndian(png, ihdrWidth, width);
     putBigEndian(png, ihdrHeight, height);
-    putBigEndian(png, ihdrCrc, crc32(&png[12], 17));
+    putBigEndian(png, ihdrCrc, pngfacts::crc32(&png[12], 17));
     return png;
 }
 
@@ -552,7 +529,7 @@ TEST(PNGImageFailure, MalformedHeadersFail) {
     expectDecodingFailure(loadBytes(withDeclaredSize(whole, 5, 0), "zero-height.png"), "height 0");
     Bytes badDepth = whole;
     badDepth[24] = 4; // RGB at 4 bits does not exist
-    putBigEndian(badDepth, ihdrCrc, crc32(&badDepth[12], 17));
+    putBigEndian(badDepth, ihdrCrc, pngfacts::crc32(&badDepth[12], 17));
     expectDecodingFailure(loadBytes(badDepth, "rgb4.png"), "RGB at 4 bits");
 }
 

@@ -36,7 +36,7 @@ bool writePNG(const std::string& path, fontgen::Coverage& atlas) {
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
+    volatile bool ok = false;
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_init_io(png, file);
         png_set_IHDR(png, info, png_uint_32(atlas.width), png_uint_32(atlas.height), 8,
