@@ -12,12 +12,20 @@ fdfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
 xvfb=$!
 cleanup() {
+    [ -n "${watchdog:-}" ] && kill "$watchdog" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait "$xvfb" 2>/dev/null
     rm -f "$fdfile"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+# A watchdog stops the server too when this script is killed outright (as a test time-out
+# does), which no trap can catch.
+(
+    while kill -0 $$ 2>/dev/null; do sleep 1; done
+    kill "$xvfb" 2>/dev/null
+) </dev/null >/dev/null 2>&1 &
+watchdog=$!
 
 for _ in $(seq 1 100); do
     [ -s "$fdfile" ] && break
