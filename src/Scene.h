@@ -35,7 +35,6 @@ public:
     bool isInited() const { return inited; }
     // False when a picture of the scene failed to load: the scene must not be played.
     bool isLoaded() const { return loaded; }
-    Uint32 frameCount() const { return frames; }
 
     // Unit orthographic view (x and y from -1 to 1 cover the viewport); pushes both matrices.
     void setOrtho();
