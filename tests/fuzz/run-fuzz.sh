@@ -6,9 +6,10 @@
 # build-fuzz/artifacts/ and makes the script fail. The loader's own error lines are muted.
 #
 # libpng is compiled in with the same instrumentation from Debian's source package, fetched
-# once into build-fuzz/libpng with apt (using a source list private to the build, nothing in
-# /etc is changed). When that cannot be had, the system's libpng is linked instead and only the
-# loader's own code guides the fuzzer; the script says so.
+# once into build-fuzz/sources by scripts/debian-source.sh (from the mirror this machine's apt
+# already uses, through a source list private to the build; nothing in /etc is changed). When
+# that cannot be had, the system's libpng is linked instead and only the loader's own code
+# guides the fuzzer; the script says so.
 set -euo pipefail
 seconds=${1:?usage: run-fuzz.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,22 +19,9 @@ build=${ZOKK_FUZZ_BUILD:-$root/build-fuzz}
 mkdir -p "$build/corpus" "$build/seeds" "$build/artifacts"
 
 fetch_libpng() {
-    local apt="$build/apt"
-    mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache" "$build/libpng"
-    cat >"$apt/parts/debian-src.sources" <<'LIST'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-LIST
-    local opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
-                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
-    # apt checks every file it downloads against the signed index, so dpkg-source need not
-    # check the .dsc signature again (no Debian keyring for gpgv is assumed).
-    apt-get "${opts[@]}" -qq update &&
-        (cd "$build/libpng" && apt-get "${opts[@]}" -qq source --download-only libpng1.6) &&
-        (cd "$build/libpng" && dpkg-source --no-check -x ./*.dsc tree >/dev/null)
+    "$root/scripts/debian-source.sh" "$build/sources" libpng1.6 >/dev/null &&
+        rm -rf "$build/libpng" && mkdir -p "$build/libpng" &&
+        ln -s "$build/sources/libpng1.6/tree" "$build/libpng/tree"
 }
 
 libpng_source=""

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Usage: scripts/debian-source.sh DEST SOURCE-PACKAGE...
+# Fetches Debian source packages with apt and unpacks each into DEST/<package>/tree, from the
+# package mirror this machine already uses for its binary packages (read from its own apt
+# sources), through a source list private to DEST: nothing in /etc is changed and no host is
+# named here. A package already unpacked in DEST is not fetched again.
+# Prints the unpacked version of each package as "<package> <version>" on standard output.
+set -euo pipefail
+dest=${1:?usage: debian-source.sh DEST SOURCE-PACKAGE...}
+shift
+[ $# -gt 0 ] || { echo "usage: debian-source.sh DEST SOURCE-PACKAGE..." >&2; exit 2; }
+command -v dpkg-source >/dev/null || {
+    echo "debian-source: dpkg-source is missing (install the dpkg-dev package)" >&2
+    exit 1
+}
+mkdir -p "$dest"
+dest=$(cd "$dest" && pwd)
+
+. /etc/os-release
+codename=${VERSION_CODENAME:?debian-source: no VERSION_CODENAME in /etc/os-release}
+
+# The first binary ("deb") entry whose suites include this release's own suite, as
+# "URI|keyring". deb822 files first, then one-line lists.
+mirror_entry() {
+    local f
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        awk -v want="$codename" '
+            function flush() {
+                if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " want " ") && uri != "" &&
+                    enabled != "no") { print uri "|" key; found = 1; exit }
+                types = suites = uri = key = enabled = ""
+            }
+            /^[ \t]*#/ { next }
+            /^[ \t]*$/ { flush(); next }
+            /^Types:/ { sub(/^Types:[ \t]*/, ""); types = $0 }
+            /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0 }
+            /^URIs:/ { sub(/^URIs:[ \t]*/, ""); split($0, u, /[ \t]+/); uri = u[1] }
+            /^Signed-By:/ { sub(/^Signed-By:[ \t]*/, ""); key = $0 }
+            /^Enabled:/ { sub(/^Enabled:[ \t]*/, ""); enabled = $0 }
+            END { if (!found) flush() }
+        ' "$f" | head -n 1
+    done
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$f" ] || continue
+        awk -v want="$codename" '
+            $1 == "deb" {
+                i = 2; key = ""
+                if ($2 ~ /^\[/) {
+                    while (i <= NF && $i !~ /\]$/) { if ($i ~ /signed-by=/) key = $i; i++ }
+                    if ($i ~ /signed-by=/) key = $i
+                    i++
+                }
+                if ($(i + 1) == want) {
+                    sub(/.*signed-by=/, "", key); sub(/\]$/, "", key)
+                    print $i "|" key; exit
+                }
+            }' "$f"
+    done
+}
+
+entry=$(mirror_entry | head -n 1)
+[ -n "$entry" ] || {
+    echo "debian-source: no apt source for $codename found in /etc/apt" >&2
+    exit 1
+}
+uri=${entry%%|*}
+key=${entry#*|}
+[ -n "$key" ] || key=/usr/share/keyrings/debian-archive-keyring.gpg
+
+apt="$dest/.apt"
+opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
+      -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+      -o Debug::NoLocking=1)
+# As root, apt would hand downloads to its _apt user, who cannot write into DEST.
+[ "$(id -u)" -ne 0 ] || opts+=(-o APT::Sandbox::User=root)
+updated=0
+for pkg in "$@"; do
+    if [ ! -f "$dest/$pkg/version" ]; then
+        if [ "$updated" = 0 ]; then
+            mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache"
+            printf 'Types: deb-src\nURIs: %s\nSuites: %s %s-updates\nComponents: main\nSigned-By: %s\n' \
+                "$uri" "$codename" "$codename" "$key" >"$apt/parts/source.sources"
+            apt-get "${opts[@]}" -qq update
+            updated=1
+        fi
+        rm -rf "$dest/$pkg"
+        mkdir -p "$dest/$pkg"
+        (cd "$dest/$pkg" && apt-get "${opts[@]}" -qq source --download-only "$pkg" >/dev/null)
+        # apt checked every downloaded file against the signed index, so dpkg-source need
+        # not check the .dsc signature again.
+        (cd "$dest/$pkg" && dpkg-source --no-check -x ./*.dsc tree >/dev/null)
+        sed -n 's/^Version: //p' "$dest/$pkg"/*.dsc | head -n 1 >"$dest/$pkg/version"
+    fi
+    echo "$pkg $(cat "$dest/$pkg/version")"
+done
