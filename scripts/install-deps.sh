@@ -11,19 +11,30 @@ packages=(
     libpng-dev libgl-dev libglu1-mesa-dev
     libvorbis-dev libogg-dev
 )
-# --tests adds what the tests and the benchmark need; --fuzz what the PNG fuzzer needs.
-case "${1:-}" in
---tests)
-    packages+=(
-        googletest libgtest-dev
-        xvfb xauth xdotool libx11-dev libgl1-mesa-dri
-        time
-    )
-    ;;
---fuzz)
-    packages+=(clang dpkg-dev)
-    ;;
-esac
+# Each option adds a group: --tests what the tests and the benchmark need (and with them every
+# group that a test builds and runs: the capture, the Windows build, the web page, the package);
+# --fuzz what the PNG fuzzer needs. Options combine.
+tests=(
+    googletest libgtest-dev
+    xvfb xauth xdotool libx11-dev libgl1-mesa-dri
+    time
+)
+capture=(ffmpeg)
+windows=(g++-mingw-w64-x86-64 wine64 zip unzip dpkg-dev)
+web=(emscripten chromium nodejs npm dpkg-dev)
+package=(dpkg-dev lintian)
+fuzz=(clang dpkg-dev)
+for option in "$@"; do
+    case "$option" in
+    --tests) packages+=("${tests[@]}" "${capture[@]}" "${windows[@]}" "${web[@]}" "${package[@]}") ;;
+    --capture) packages+=("${capture[@]}") ;;
+    --windows) packages+=("${windows[@]}") ;;
+    --web) packages+=("${web[@]}") ;;
+    --package) packages+=("${package[@]}") ;;
+    --fuzz) packages+=("${fuzz[@]}") ;;
+    *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,8 @@
-// zokk: the script of the show. Music first, then the window, then the four scenes in their
-// order with their running times, then the loop; everything is released in reverse.
+// zokk: plays the show. Music first, then the window, then the four scenes in their order
+// with their running times (both as Script sets them), then the loop; everything is released
+// in reverse.
 #include "Mainloop.h"
-#include "Sample.h"
-#include "Sample2.h"
-#include "Sample3.h"
-#include "Sample4.h"
+#include "Script.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -34,35 +32,21 @@ Globals* Globals::Instance() {
 
 } // namespace globals
 
-namespace {
-
-// Queues a freshly built scene; false when one of its pictures failed to load (the loader
-// has said which), so the show must not start.
-bool queue(Mainloop& mainloop, Scene* scene, unsigned int duration) {
-    mainloop.addScene(scene, duration);
-    return scene->isLoaded();
-}
-
-} // namespace
-
 int main(int, char*[]) {
     // Audio. No result is checked: without a sound device or without the music file the
     // show runs silently with the same timing, and SDL_mixer accepts a null music handle.
-    Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
-    Mix_Music* music = Mix_LoadMUS("data/yo.ogg");
-    Mix_FadeInMusic(music, 1, 100);
-    Mix_SetMusicPosition(30.0);
+    Mix_OpenAudio(Script::audioRate, Script::audioFormat, Script::audioChannels,
+                  Script::audioChunk);
+    Mix_Music* music = Mix_LoadMUS(Script::musicFile);
+    Mix_FadeInMusic(music, 1, Script::fadeInMs);
+    Mix_SetMusicPosition(Script::musicStart);
 
     int status = 0;
     {
         Mainloop mainloop;
         // Each scene is built inside the window's OpenGL context and queued before the next
         // one is built; the first failure stops the building.
-        const bool ready = mainloop.hasWindow() && queue(mainloop, new Sample(), 6300) &&
-                           queue(mainloop, new Sample2(), 3000) &&
-                           queue(mainloop, new Sample3(), 7400) &&
-                           queue(mainloop, new Sample4(), 13200);
-        if (ready) {
+        if (mainloop.hasWindow() && Script::queueScenes(mainloop)) {
             mainloop.run();
         } else {
             // The window or the picture loader has said what went wrong.
