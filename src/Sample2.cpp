@@ -21,10 +21,10 @@ void Sample2::init() {
 }
 
 int Sample2::pictureAt(Uint32 sceneTime) {
-    if (sceneTime <= 950) {
+    if (sceneTime <= firstPictureEnd) {
         return 0;
     }
-    return sceneTime <= 1650 ? 1 : 2;
+    return sceneTime <= secondPictureEnd ? 1 : 2;
 }
 
 void Sample2::render() {
@@ -35,8 +35,15 @@ void Sample2::render() {
     setFlickerClearColour();
     glTranslatef(0.0f, 0.0f, -5.0f);
     setOrtho();
-    Texture* pictures[] = {dizuduvTexture.get(), fromYourTrulyTexture.get(), plimbTexture.get()};
-    pictures[pictureAt(getTime())]->bind();
+    // Past the first picture the clock is read once more, and that second reading alone
+    // decides between the other two.
+    if (getTime() <= firstPictureEnd) {
+        dizuduvTexture->bind();
+    } else if (getTime() <= secondPictureEnd) {
+        fromYourTrulyTexture->bind();
+    } else {
+        plimbTexture->bind();
+    }
     drawScreenQuad();
     unsetOrtho();
     SDL_GL_SwapBuffers();

@@ -16,8 +16,12 @@ public:
     void init() override;
     void render() override;
 
-    // Which picture shows at a scene time: 0 "dizuduv" up to 950 ms, 1 "from your truly" up
-    // to 1650 ms, 2 "plimb" after that.
+    // The last millisecond of the first and of the second picture.
+    static constexpr Uint32 firstPictureEnd = 950;
+    static constexpr Uint32 secondPictureEnd = 1650;
+
+    // Which picture shows at a scene time that holds still: 0 "dizuduv" up to 950 ms,
+    // 1 "from your truly" up to 1650 ms, 2 "plimb" after that.
     static int pictureAt(Uint32 sceneTime);
 
 private:

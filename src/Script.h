@@ -26,8 +26,8 @@ public:
     // Running time of each scene in playing order, in milliseconds; they add up to length.
     static constexpr int sceneCount = 4;
     static constexpr unsigned int durations[sceneCount] = {6300, 3000, 7400, 13200};
-    static constexpr unsigned int length = durations[0] + durations[1] + durations[2] +
-                                           durations[3];
+    static constexpr unsigned int length =
+        durations[0] + durations[1] + durations[2] + durations[3];
 
     // Builds the scenes in playing order inside mainloop's OpenGL context and queues each
     // before the next is built. Returns false, having stopped building, as soon as one

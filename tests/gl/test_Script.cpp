@@ -5,9 +5,9 @@
 #include "Mainloop.h"
 #include "Script.h"
 
-#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 
