@@ -7,13 +7,6 @@
 
 namespace {
 
-// libpng's own handlers would print their text before ours; a failure is reported by the
-// loader's single line instead, and warnings about a file that still decodes stay quiet.
-void jumpSilently(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-void ignoreWarning(png_structp, png_const_charp) {}
-
 // Larger than any texture side an OpenGL implementation we run on accepts; a header that
 // declares more is refused before anything is allocated for it.
 constexpr png_uint_32 maxSide = 16384;
@@ -115,8 +108,10 @@ PNGImage::PNGImage(const char* path) {
         std::fprintf(stderr, "PNG: Failed to open %s for reading\n", path);
         return;
     }
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpSilently, ignoreWarning);
+    // libpng's own error and warning handlers stay in force: they print libpng's reason (a CRC
+    // error in IDAT, say) before the loader's line, which tells the user what is wrong with the
+    // file; the error handler then jumps back to decode's setjmp.
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) {
         std::fclose(file);
         std::fputs("PNG: png_create_read_struct() failed\n", stderr);

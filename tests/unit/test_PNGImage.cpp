@@ -1,8 +1,8 @@
 // The PNG loader against a corpus this test writes itself with libpng's writer: every colour
 // type and bit depth, with and without tRNS, gAMA and interlacing, in odd, tall and wide
 // shapes. The expected block is worked out here from the samples that went into the file;
-// broken files must fail with exactly the loader's one line, leave the image empty and keep
-// no file open.
+// broken files must fail with libpng's reason followed by the loader's own line, leave the
+// image empty and keep no file open.
 #include "PNGFacts.h"
 #include "PNGImage.h"
 
@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <random>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -441,8 +442,31 @@ Outcome loadBytes(const Bytes& bytes, const std::string& name) {
     return load(path);
 }
 
+// The lines of a message, each without its end of line; a last line without one is kept.
+std::vector<std::string> linesOf(const std::string& message) {
+    std::vector<std::string> lines;
+    std::istringstream in(message);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// libpng's reason comes first, on lines of its own ("libpng error: ..." and any warnings before
+// it), and the loader's own line comes last, exactly.
 void expectDecodingFailure(const Outcome& outcome, const std::string& what) {
-    EXPECT_EQ(outcome.message, "PNG: setjmp() failed\n") << what;
+    const std::string ours = "PNG: setjmp() failed\n";
+    ASSERT_GT(outcome.message.size(), ours.size()) << what << ": " << outcome.message;
+    EXPECT_EQ(outcome.message.substr(outcome.message.size() - ours.size()), ours) << what;
+    const std::vector<std::string> lines = linesOf(outcome.message);
+    ASSERT_GE(lines.size(), 2u) << what << ": " << outcome.message;
+    EXPECT_EQ(lines[lines.size() - 2].rfind("libpng error: ", 0), 0u)
+        << what << ": " << outcome.message;
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].rfind("libpng error: ", 0) == 0 ||
+                    lines[i].rfind("libpng warning: ", 0) == 0)
+            << what << ": " << lines[i];
+    }
     EXPECT_FALSE(outcome.loaded) << what;
     EXPECT_TRUE(outcome.empty) << what;
     EXPECT_EQ(outcome.leakedDescriptors, 0) << what;
@@ -497,17 +521,31 @@ TEST(PNGImageFailure, EveryTruncationFails) {
     }
 }
 
-TEST(PNGImageFailure, CrcErrorInACriticalChunkFails) {
+TEST(PNGImageFailure, CrcErrorInACriticalChunkFailsAndSaysSo) {
     const Bytes whole = validFile();
     for (const char* chunk : {"IHDR", "IDAT"}) {
         Bytes broken = whole;
-        broken[chunkOffset(broken, chunk) + 8] ^= 0x01; // first data byte, CRC left as it was
-        expectDecodingFailure(loadBytes(broken, "crc.png"), chunk);
+        // The stored CRC is damaged, the data left intact, so the CRC check alone fails.
+        const size_t at = chunkOffset(broken, chunk);
+        const size_t length = size_t(broken[at]) << 24 | size_t(broken[at + 1]) << 16 |
+                              size_t(broken[at + 2]) << 8 | broken[at + 3];
+        broken[at + 8 + length] ^= 0x01;
+        const Outcome outcome = loadBytes(broken, "crc.png");
+        expectDecodingFailure(outcome, chunk);
+        EXPECT_EQ(outcome.message, std::string("libpng error: ") + chunk + ": CRC error\n" +
+                                       "PNG: setjmp() failed\n");
     }
 }
 
+TEST(PNGImageFailure, TheLoadersOwnRefusalsGiveTheirReason) {
+    const Outcome outcome = loadBytes(withDeclaredSize(validFile(), 16385, 1), "wide.png");
+    expectDecodingFailure(outcome, "16385 wide");
+    EXPECT_NE(outcome.message.find("exceeds user limit"), std::string::npos) << outcome.message;
+}
+
 TEST(PNGImageTolerance, CrcErrorInGammaChunkDropsOnlyThatChunk) {
-    // An ancillary chunk with a bad CRC is skipped: the picture loads, uncorrected, quietly.
+    // An ancillary chunk with a bad CRC is skipped with libpng's warning: the picture loads,
+    // uncorrected, and the loader itself says nothing.
     Bytes broken = validFile();
     broken[chunkOffset(broken, "gAMA") + 8] ^= 0x01;
     const std::string path = tempDir().file("gamma-crc.png");
@@ -517,7 +555,7 @@ TEST(PNGImageTolerance, CrcErrorInGammaChunkDropsOnlyThatChunk) {
 
     ::testing::internal::CaptureStderr();
     PNGImage image(path.c_str());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "libpng warning: gAMA: CRC error\n");
     ASSERT_TRUE(image.isLoaded());
     const std::vector<unsigned> actual(image.getData(), image.getData() + 5 * 3 * 3);
     EXPECT_EQ(actual, expected.samples);
