@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: unit, gl and e2e (the gl
-# and e2e tests start an Xvfb of their own), then the unit tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and e2e tests start an Xvfb of their own), then the unit tests and the whole show on a
+# stepped clock again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -15,3 +15,4 @@ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZOKK_SANITIZE=
     -DZOKK_TOOLS=OFF
 cmake --build "$root/build-asan" -j"$jobs"
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs" -L unit)
+(cd "$root/build-asan" && ctest --output-on-failure -R '^e2e_test_SteppedShow$')
