@@ -57,11 +57,16 @@ fi
 
 # What each file needs, read from the files where they say it themselves.
 depends=$(dpkg-deb -f "$dist/$deb" Depends)
-about_video="recorded from the demo as it plays, by scripts/capture.sh"
+about_video="recorded from the demo as it plays"
 if command -v ffprobe >/dev/null; then
-    about_video="$about_video ($(ffprobe -v error -show_entries stream=codec_name,width,height \
-        -show_entries format=duration -of default=noprint_wrappers=1 "$dist/$video" |
-        tr '\n' ' ' | sed 's/ $//'))"
+    probe() { # STREAM ENTRIES FORMAT
+        ffprobe -v error -select_streams "$1" -show_entries "$2" -of "$3" "$dist/$video"
+    }
+    about_video="$about_video: $(probe v:0 stream=codec_name default=nw=1:nk=1) video,\
+ $(probe v:0 stream=width,height csv=s=x:p=0),\
+ $(printf '%.1f' "$(probe v:0 format=duration default=nw=1:nk=1)") s"
+    audio=$(probe a:0 stream=codec_name default=nw=1:nk=1)
+    [ -z "$audio" ] || about_video="$about_video, $audio sound"
 fi
 
 cat >"$dist/RELEASE.txt" <<TEXT
@@ -80,7 +85,8 @@ Files
   Made by scripts/package.sh: a hardened Release build, installed with cmake --install,
   dependencies found by dpkg-shlibdeps, built with dpkg-deb and checked with lintian.
 - $tarball
-  One folder that plays wherever it is unpacked: tar xzf $tarball, then run zokk in it.
+  One folder that plays wherever it is unpacked: tar xzf $tarball,
+  then run zokk in it.
   Needs Debian 12 (amd64), or a similar Linux, with the libraries the package depends on:
   sudo apt install libsdl1.2-compat-shim libsdl-mixer1.2 libpng16-16 libgl1 libglu1-mesa
   Made by scripts/package.sh from the same build as the package.
@@ -89,6 +95,7 @@ Files
   Made by scripts/build-windows.sh, cross-compiled with MinGW-w64.
 - $video
   The whole show as a video, $about_video.
+  Made by scripts/capture.sh.
 - SHA256SUMS
   Check the files with: sha256sum -c SHA256SUMS
 
