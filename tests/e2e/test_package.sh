@@ -58,6 +58,17 @@ done >"$admin/status"
 dpkg --root="$pkgroot" --install "$deb" >"$out/dpkg-install.log" 2>&1 ||
     fail "dpkg could not install the package: $(cat "$out/dpkg-install.log")"
 
+# The menu entry starts the command the package puts in /usr/games and finds its icon in the
+# hicolor theme, at least at 48 x 48, the size every theme must have (lintian checks that
+# each icon's size matches its folder).
+entry="$pkgroot/usr/share/applications/zokk.desktop"
+command=$(sed -n 's/^Exec=//p' "$entry")
+icon=$(sed -n 's/^Icon=//p' "$entry")
+[ -n "$command" ] && [ -x "$pkgroot/usr/games/$command" ] ||
+    fail "the desktop entry starts '$command', which is not in /usr/games"
+[ -n "$icon" ] && [ -f "$pkgroot/usr/share/icons/hicolor/48x48/apps/$icon.png" ] ||
+    fail "the desktop entry's icon '$icon' is not in the hicolor theme"
+
 # Runs `zokk` as a user types it, in WORKDIR, with ROOT's folders laid over this machine's at
 # their real paths and the rest of the machine read-only. Where this machine lacks such a
 # folder, its parent becomes a private tmpfs holding the machine's own entries again, so that
