@@ -55,8 +55,11 @@ for p in $providers; do
     echo
     touch "$admin/info/$p.list"
 done >"$admin/status"
-dpkg --root="$pkgroot" --install "$deb" >"$out/dpkg-install.log" 2>&1 ||
-    fail "dpkg could not install the package: $(cat "$out/dpkg-install.log")"
+dpkg --root="$pkgroot" --install "$deb" >"$out/dpkg-install.log" 2>&1 || {
+    cat "$out/dpkg-install.log" >&2
+    echo "FAIL: dpkg could not install the package" >&2
+    exit 1
+}
 
 # The menu entry starts the command the package puts in /usr/games and finds its icon in the
 # hicolor theme, at least at 48 x 48, the size every theme must have (lintian checks that
