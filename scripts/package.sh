@@ -65,8 +65,13 @@ rm -f "$deb"
 dpkg-deb --root-owner-group -Zxz --build "$pkg" "$deb" >/dev/null
 echo "package: $deb"
 echo "package: depends on $depends"
-# Lintian's errors and warnings both fail the package; its notes are shown.
-lintian --fail-on error,warning --info "$deb"
+# Lintian's errors and warnings both fail the package, which is then not left in dist/; its
+# notes are shown.
+lintian --fail-on error,warning --info "$deb" || {
+    rm -f "$deb"
+    echo "package: lintian rejects the package" >&2
+    exit 1
+}
 
 # The portable folder, the same program and data beside a launcher that finds its own folder.
 configure -DZOKK_PORTABLE=ON
