@@ -25,7 +25,7 @@ web=(emscripten chromium dpkg-dev)
 # Node.js and npm drive the browser in the web test. A machine may already have a newer
 # Node.js with its own npm from elsewhere, which Debian's npm would conflict with.
 command -v npm >/dev/null || web+=(nodejs npm)
-package=(dpkg-dev lintian)
+package=(dpkg-dev lintian bubblewrap)
 fuzz=(clang dpkg-dev)
 for option in "$@"; do
     case "$option" in

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Usage: scripts/release.sh
+# Makes the whole release in dist/, each file by its own script:
+#   zokk_<version>_<arch>.deb, zokk-<version>-linux-<arch>.tar.gz   scripts/package.sh
+#   zokk-win64.zip                                                 scripts/build-windows.sh
+#   zokk.mp4                                                       scripts/capture.sh
+# then SHA256SUMS and RELEASE.txt, and checks the sums. Where a file cannot be made, it says
+# which and why, still tries the others, and fails without writing the sums or the text.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dist="$root/dist"
+mkdir -p "$dist"
+cd "$root"
+
+version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+arch=$(dpkg --print-architecture)
+deb="zokk_${version}_${arch}.deb"
+tarball="zokk-$version-linux-$arch.tar.gz"
+zip=zokk-win64.zip
+video=zokk.mp4
+files=("$deb" "$tarball" "$zip" "$video")
+# Nothing of an earlier release may pass for a file of this one.
+for f in "${files[@]}" SHA256SUMS RELEASE.txt; do
+    rm -f "$dist/$f"
+done
+
+failed=()
+make_with() { # SCRIPT [ARGS...]: runs one of the project's scripts; false with a reason
+    if [ ! -x "$root/$1" ]; then
+        failed+=("$1 does not exist")
+        return 1
+    fi
+    if ! "$root/$@"; then
+        failed+=("$1 failed")
+        return 1
+    fi
+}
+check_made() { # FILE SCRIPT
+    [ -s "$dist/$1" ] || failed+=("$2 did not make dist/$1")
+}
+
+echo "release: the Debian package and the tarball"
+if make_with scripts/package.sh; then
+    check_made "$deb" scripts/package.sh
+    check_made "$tarball" scripts/package.sh
+fi
+echo "release: the Windows zip"
+make_with scripts/build-windows.sh && check_made "$zip" scripts/build-windows.sh
+echo "release: the video"
+make_with scripts/capture.sh "$dist/$video" && check_made "$video" scripts/capture.sh
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "release: incomplete, not made:" >&2
+    printf '  %s\n' "${failed[@]}" >&2
+    exit 1
+fi
+
+# What each file needs, read from the files where they say it themselves.
+depends=$(dpkg-deb -f "$dist/$deb" Depends)
+about_video="recorded from the demo as it plays"
+if command -v ffprobe >/dev/null; then
+    probe() { # STREAM ENTRIES FORMAT
+        ffprobe -v error -select_streams "$1" -show_entries "$2" -of "$3" "$dist/$video"
+    }
+    about_video="$about_video: $(probe v:0 stream=codec_name default=nw=1:nk=1) video,\
+ $(probe v:0 stream=width,height csv=s=x:p=0),\
+ $(printf '%.1f' "$(probe v:0 format=duration default=nw=1:nk=1)") s"
+    audio=$(probe a:0 stream=codec_name default=nw=1:nk=1)
+    [ -z "$audio" ] || about_video="$about_video, $audio sound"
+fi
+
+cat >"$dist/RELEASE.txt" <<TEXT
+zokk $version
+
+zokk is a self-running real-time graphics demo: it plays an Ogg Vorbis soundtrack and shows
+four timed OpenGL scenes, 29.9 seconds in all, then exits. It is watched, not operated.
+
+Keys: Escape ends the demo at once; f toggles between full screen and a window.
+
+Files
+- $deb
+  Debian 12 (amd64) package. Install with: sudo apt install ./$deb
+  Then start zokk from the menu (Games) or type zokk. Remove with: sudo apt remove zokk
+  Needs: $depends
+  Made by scripts/package.sh: a hardened Release build, installed with cmake --install,
+  dependencies found by dpkg-shlibdeps, built with dpkg-deb and checked with lintian.
+- $tarball
+  One folder that plays wherever it is unpacked: tar xzf $tarball,
+  then run zokk in it.
+  Needs Debian 12 (amd64), or a similar Linux, with the libraries the package depends on:
+  sudo apt install libsdl1.2-compat-shim libsdl-mixer1.2 libpng16-16 libgl1 libglu1-mesa
+  Made by scripts/package.sh from the same build as the package.
+- $zip
+  Windows (64-bit) with OpenGL: unzip it and start zokk in the unpacked folder.
+  Made by scripts/build-windows.sh, cross-compiled with MinGW-w64.
+- $video
+  The whole show as a video, $about_video.
+  Made by scripts/capture.sh.
+- SHA256SUMS
+  Check the files with: sha256sum -c SHA256SUMS
+
+Every asset (the music, the pictures, the meshes and the icons) is made by the project's own
+generators from its source.
+TEXT
+
+(cd "$dist" && sha256sum "${files[@]}" RELEASE.txt >SHA256SUMS && sha256sum -c SHA256SUMS)
+echo "release: dist/ holds zokk $version"
