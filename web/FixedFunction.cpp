@@ -428,11 +428,14 @@ void FixedFunction::end() {
                 expanded.push_back(vertices[first + k]);
                 expanded.push_back(vertices[first + (k + 1) % corners]);
             }
+        } else if (corners == 3) {
+            expanded.insert(expanded.end(), vertices.begin() + first, vertices.begin() + first + 3);
         } else {
-            for (size_t k = 1; k + 1 < corners; ++k) {
-                expanded.push_back(vertices[first]);
+            // A quad splits along its 1-3 diagonal, as Mesa splits it with the last vertex
+            // provoking; where a distortion bends the texture across a quad, the other
+            // diagonal would bend it differently.
+            for (const size_t k : {0, 1, 3, 1, 2, 3}) {
                 expanded.push_back(vertices[first + k]);
-                expanded.push_back(vertices[first + k + 1]);
             }
         }
     }

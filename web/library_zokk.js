@@ -6,27 +6,48 @@
 //   seed     srand(seed) before every frame, when set;
 //   onFrame  called with the WebGL context after each frame is drawn, before it is shown.
 mergeInto(LibraryManager.library, {
+  // Every Ogg file in the packed data is decoded while the page loads, so the music can start
+  // with the first frame; Module.musicReady settles when they are done. The audio context is
+  // made then too, and resumed by the click that starts the show.
+  $ZokkMusic__postset: 'addOnInit(function() { ZokkMusic.decodeAll("/data"); });',
+  $ZokkMusic__deps: ['$FS'],
   $ZokkMusic: {
     context: null,
+    decoded: {},
     tracks: [],
     playing: null,
-    // Starts the decoded track at the requested offset plus the time spent decoding, so the
-    // music stays where the pictures are; the gain ramps up over the fade.
+    decodeAll: function(folder) {
+      ZokkMusic.context = new AudioContext();
+      var names = [];
+      try {
+        names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
+      } catch (e) {
+      }
+      Module['musicReady'] = Promise.all(names.map(function(name) {
+        var path = folder + '/' + name;
+        var bytes = FS.readFile(path);
+        return ZokkMusic.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset,
+                                                                    bytes.byteOffset + bytes.length))
+          .then(function(buffer) { ZokkMusic.decoded[path] = buffer; },
+                function(e) { err('Music: cannot decode ' + path + ': ' + e); });
+      }));
+    },
+    // Starts the track at the requested offset; the gain ramps up over the fade.
     start: function(play) {
       var context = ZokkMusic.context;
-      var elapsed = (performance.now() - play.requested) / 1000;
+      context.resume();
       var source = context.createBufferSource();
-      source.buffer = play.track.buffer;
+      source.buffer = play.buffer;
       var gain = context.createGain();
       var now = context.currentTime;
       gain.gain.setValueAtTime(0, now);
       gain.gain.linearRampToValueAtTime(1, now + play.fadeMs / 1000);
       source.connect(gain);
       gain.connect(context.destination);
-      source.start(0, play.position + elapsed);
+      source.start(0, play.position);
       play.source = source;
-      Module['music'] = {file: play.track.path, position: play.position, fadeMs: play.fadeMs,
-                         startedAt: play.position + elapsed};
+      play.gain = gain;
+      Module['music'] = {file: play.path, position: play.position, fadeMs: play.fadeMs};
     },
     stop: function() {
       var play = ZokkMusic.playing;
@@ -35,65 +56,50 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  // The music file is decoded from the packed data; decoding takes a moment, so the music
-  // starts as soon as it is ready and as far in as the show has got meanwhile.
-  Mix_LoadMUS__deps: ['$ZokkMusic', '$FS'],
+  // A music handle is the index, from 1, of a decoded file; a file that is not there, or
+  // did not decode, gives none, and the show plays silently as on the desktop.
+  Mix_LoadMUS__deps: ['$ZokkMusic', '$PATH_FS'],
   Mix_LoadMUS: function(file) {
-    var path = UTF8ToString(file);
-    var bytes;
-    try {
-      bytes = FS.readFile(path);
-    } catch (e) {
-      return 0;
-    }
-    if (!ZokkMusic.context) {
-      ZokkMusic.context = new AudioContext();
-    }
-    var track = {path: path, buffer: null, waiting: []};
-    ZokkMusic.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset,
-                                                         bytes.byteOffset + bytes.length))
-      .then(function(buffer) {
-        track.buffer = buffer;
-        track.waiting.forEach(function(play) { if (ZokkMusic.playing === play) ZokkMusic.start(play); });
-      }, function(e) {
-        err('Music: cannot decode ' + path + ': ' + e);
-      });
-    ZokkMusic.tracks.push(track);
+    var path = PATH_FS.resolve(UTF8ToString(file));
+    if (!ZokkMusic.decoded[path]) return 0;
+    ZokkMusic.tracks.push(path);
     return ZokkMusic.tracks.length;
   },
 
   Mix_FadeInMusic__deps: ['$ZokkMusic'],
   Mix_FadeInMusic: function(id, loops, ms) {
-    var track = ZokkMusic.tracks[id - 1];
-    if (!track) return -1;
+    var path = ZokkMusic.tracks[id - 1];
+    if (!path) return -1;
     ZokkMusic.stop();
-    var play = {track: track, position: 0, fadeMs: ms, requested: performance.now(), source: null};
+    var play = {path: path, buffer: ZokkMusic.decoded[path], position: 0, fadeMs: ms, source: null};
     ZokkMusic.playing = play;
-    // The show sets the position right after this call, before anything can play.
-    Promise.resolve().then(function() {
-      if (ZokkMusic.playing !== play) return;
-      if (track.buffer) ZokkMusic.start(play); else track.waiting.push(play);
-    });
+    ZokkMusic.start(play);
     return 0;
   },
 
+  // Playing on from another position is a new source on the same decoded buffer; the fade
+  // goes on from where it was.
   Mix_SetMusicPosition__deps: ['$ZokkMusic'],
   Mix_SetMusicPosition: function(position) {
     var play = ZokkMusic.playing;
     if (!play) return -1;
+    play.source.stop();
+    play.source.disconnect();
+    var context = ZokkMusic.context;
+    var source = context.createBufferSource();
+    source.buffer = play.buffer;
+    source.connect(play.gain);
+    source.start(0, position);
+    play.source = source;
     play.position = position;
-    play.requested = performance.now();
-    if (play.source) {
-      play.source.stop();
-      ZokkMusic.start(play);
-    }
+    Module['music'].position = position;
     return 0;
   },
 
   Mix_FreeMusic__deps: ['$ZokkMusic'],
   Mix_FreeMusic: function(id) {
-    var track = ZokkMusic.tracks[id - 1];
-    if (ZokkMusic.playing && ZokkMusic.playing.track === track) ZokkMusic.stop();
+    var path = ZokkMusic.tracks[id - 1];
+    if (ZokkMusic.playing && ZokkMusic.playing.path === path) ZokkMusic.stop();
   },
 
   SDL_GetTicks__deps: ['$SDL'],
@@ -122,6 +128,10 @@ mergeInto(LibraryManager.library, {
     }
     return 1;
   },
+
+  // The page stays after the show, and SDL has nothing to shut down in it; the browser's
+  // version would also say so on the console, between the show's own lines.
+  SDL_Quit: function() {},
 
   zokk_present: function() {
     return Asyncify.handleSleep(function(wakeUp) {
