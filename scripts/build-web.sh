@@ -3,7 +3,7 @@
 # Builds the demo as a static web page into OUT (default dist/web): index.html, zokk.js and
 # zokk.wasm, data.js and data.data (the packed data/). Any static file server can serve it.
 # zlib and libpng are built once for WebAssembly from Debian's source packages and kept in
-# ~/.cache/zokk/web/.
+# ~/.cache/zokk/web/. The build tree is build-web/, or $ZOKK_WEB_BUILD.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/dist/web}
@@ -16,7 +16,7 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 prefix=${ZOKK_WEB_CACHE:-$HOME/.cache/zokk/web}/prefix
 "$root/web/build-libs.sh" "$prefix"
 
-build="$root/build-web"
+build=${ZOKK_WEB_BUILD:-$root/build-web}
 emcmake cmake -S "$root/web" -B "$build" -DCMAKE_BUILD_TYPE=Release \
     -DZOKK_WEB_PREFIX="$prefix" -DZOKK_WEB_OUT="$out" >/dev/null
 cmake --build "$build" -j2
