@@ -1,9 +1,9 @@
 // What the demo's SDL calls need to behave in a page as they do on the desktop.
 #include "FixedFunction.h"
+#include "GnuRandom.h"
 
 #include <SDL.h>
 
-#include <cstdint>
 #include <cstdlib>
 
 extern "C" {
@@ -28,51 +28,11 @@ extern "C" void SDL_GL_SwapBuffers(void) {
     }
 }
 
-// rand() as the GNU C library computes it (its additive feedback generator, x[i] = x[i-3] +
-// x[i-31]), so that a seed gives the page the same shakes and flickers as the desktop build.
+// The C library's rand() and srand(), as the GNU C library computes them.
 namespace {
 
-struct GnuRandom {
-    int32_t ring[34];
-    int next = 0; // index of the oldest of the last 34 terms
-
-    void seed(unsigned value) {
-        int32_t r[344];
-        r[0] = value == 0 ? 1 : static_cast<int32_t>(value);
-        for (int i = 1; i < 31; ++i) {
-            // 16807 * r[i-1] mod (2^31 - 1), kept signed as the C library keeps it.
-            const int64_t word = (16807LL * r[i - 1]) % 2147483647;
-            r[i] = static_cast<int32_t>(word < 0 ? word + 2147483647 : word);
-        }
-        for (int i = 31; i < 34; ++i) {
-            r[i] = r[i - 31];
-        }
-        for (int i = 34; i < 344; ++i) {
-            r[i] = static_cast<int32_t>(static_cast<uint32_t>(r[i - 31]) +
-                                        static_cast<uint32_t>(r[i - 3]));
-        }
-        for (int i = 0; i < 34; ++i) {
-            ring[i] = r[310 + i];
-        }
-        next = 0;
-    }
-
-    int draw() {
-        // The newest term is ring[next - 1]; the new one is ring[next - 31] + ring[next - 3].
-        const int32_t value = static_cast<int32_t>(static_cast<uint32_t>(ring[(next + 3) % 34]) +
-                                                   static_cast<uint32_t>(ring[(next + 31) % 34]));
-        ring[next] = value;
-        next = (next + 1) % 34;
-        return static_cast<int>(static_cast<uint32_t>(value) >> 1);
-    }
-};
-
 GnuRandom& generator() {
-    static GnuRandom g = [] {
-        GnuRandom fresh;
-        fresh.seed(1);
-        return fresh;
-    }();
+    static GnuRandom g;
     return g;
 }
 
@@ -83,5 +43,5 @@ extern "C" void srand(unsigned seed) {
 }
 
 extern "C" int rand(void) {
-    return generator().draw();
+    return generator().next();
 }

@@ -5,6 +5,7 @@
 //   escape   Escape in the second scene ends the show with the first scene's line only
 //   missing  a picture left out of the packed data: the loader's line and the page's message
 //            (needs --packager FILE_PACKAGER and --data DATA-DIR)
+//   bench    plays the show in real time and prints each scene's frame rate (no checks)
 //   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
 //            and --out DIR, where failing comparisons leave actual, expected and difference)
 // Exits 0 when every check of the case passes; says what failed otherwise.
@@ -368,12 +369,29 @@ async function caseFrames(root, named) {
   }
 }
 
+async function caseBench(root) {
+  const loading = Date.now();
+  const { page, consoleLines, close } = await open(root);
+  try {
+    const ready = (Date.now() - loading) / 1000;
+    const end = await startAndWait(page, 120000);
+    const rates = logLines(consoleLines).map((line) => line.match(/Average fps: (\S+)$/))
+      .filter((match) => match).map((match) => Number(match[1]));
+    rates.forEach((fps, i) => console.log(`scene ${i + 1}: ${fps.toFixed(1)} fps`));
+    console.log(`page load to click-to-start: ${ready.toFixed(2)} s`);
+    console.log(`click to end of show: ${end.seconds.toFixed(2)} s`);
+  } finally {
+    await close();
+  }
+}
+
 async function main() {
   const [which, root, ...rest] = process.argv.slice(2);
   const named = options(rest);
-  const cases = { show: caseShow, escape: caseEscape, missing: caseMissing, frames: caseFrames };
+  const cases = { show: caseShow, escape: caseEscape, missing: caseMissing, frames: caseFrames,
+                  bench: caseBench };
   if (!cases[which] || !root) {
-    console.error('usage: node page-test.js show|escape|missing|frames PAGE-DIR [OPTIONS]');
+    console.error('usage: node page-test.js show|escape|missing|frames|bench PAGE-DIR [OPTIONS]');
     process.exit(2);
   }
   await cases[which](path.resolve(root), named);
@@ -381,7 +399,7 @@ async function main() {
     for (const failure of failures) console.error(`FAILED: ${failure}`);
     process.exit(1);
   }
-  console.log(`${which}: passed`);
+  if (which !== 'bench') console.log(`${which}: passed`);
 }
 
 main().catch((error) => {
