@@ -1,6 +1,8 @@
 // The page's side of the demo's SDL and SDL_mixer calls, linked with --js-library. It replaces
 // the few functions whose browser versions do not do what the desktop does.
 //
+// Module.music says what the show plays: the file, the position and the fade.
+//
 // A test may set globalThis.zokkClock before the show starts:
 //   ticks    the value SDL_GetTicks returns (while set, the real clock is not read);
 //   seed     srand(seed) before every frame, when set;
@@ -17,9 +19,10 @@ mergeInto(LibraryManager.library, {
     tracks: [],
     playing: null,
     decodeAll: function(folder) {
-      ZokkMusic.context = new AudioContext();
+      // A browser without Web Audio, or a page without music, plays the show silently.
       var names = [];
       try {
+        ZokkMusic.context = new AudioContext();
         names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
       } catch (e) {
       }
