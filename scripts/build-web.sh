@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Usage: scripts/build-web.sh [OUT]
+# Builds the demo as a static web page into OUT (default dist/web): index.html, zokk.js and
+# zokk.wasm, data.js and data.data (the packed data/). Any static file server can serve it.
+# zlib and libpng are built once for WebAssembly from Debian's source packages and kept in
+# ~/.cache/zokk/web/. The build tree is build-web/, or $ZOKK_WEB_BUILD.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/dist/web}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+"$root/scripts/install-deps.sh" --web
+
+# emcc's optimiser runs on node and needs Debian's node modules (acorn) on its path.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+prefix=${ZOKK_WEB_CACHE:-$HOME/.cache/zokk/web}/prefix
+"$root/web/build-libs.sh" "$prefix"
+
+build=${ZOKK_WEB_BUILD:-$root/build-web}
+emcmake cmake -S "$root/web" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DZOKK_WEB_PREFIX="$prefix" -DZOKK_WEB_OUT="$out" >/dev/null
+cmake --build "$build" -j2
+echo "build-web: the page is in $out ($(du -sk "$out" | cut -f1) KiB)"

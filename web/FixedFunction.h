@@ -1,0 +1,135 @@
+// The part of OpenGL 1.1 that the demo uses, drawn with WebGL.
+//
+// A browser offers only WebGL, which has no matrix stacks, no glBegin/glEnd, no lighting, no
+// attribute stack and no polygon modes. FixedFunction keeps that state itself and draws every
+// glBegin/glEnd block as one WebGL draw call with a small shader: vertices transformed by the
+// current matrices, lit on the CPU as OpenGL lights them per vertex (point and directional
+// lights with ambient and diffuse terms, the default material and the current normal),
+// textured with GL_MODULATE, and GL_CLAMP emulated with its black, transparent border. A
+// polygon mode of GL_LINE draws each triangle's or quad's edges as lines.
+//
+// The C entry points (glBegin, glPushAttrib, gluPerspective, ...) in GLEntryPoints.cpp call
+// the one instance; everything WebGL does on its own (clearing, blending, depth) is passed on.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <array>
+#include <map>
+#include <vector>
+
+class FixedFunction {
+public:
+    using Matrix = std::array<float, 16>; // column-major, as OpenGL stores it
+
+    // Compiles the shader in the current WebGL context.
+    FixedFunction();
+    ~FixedFunction();
+    FixedFunction(const FixedFunction&) = delete;
+    FixedFunction& operator=(const FixedFunction&) = delete;
+
+    // The instance for the current context, made at the first call.
+    static FixedFunction& instance();
+
+    // Capabilities this class handles itself (texturing, lighting, lights) are kept; the rest
+    // is passed on to WebGL and remembered for glPopAttrib.
+    void setEnabled(GLenum cap, bool on);
+    void setLight(GLenum light, GLenum name, const GLfloat* values);
+    void setPolygonMode(GLenum mode) { state.polygonLines = mode == GL_LINE; }
+    void setClearColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
+    void setViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+    void setBlendFunc(GLenum source, GLenum destination);
+    void bindTexture(GLuint texture);
+    void deleteTextures(GLsizei count, const GLuint* textures);
+    void texImage(GLsizei width, GLsizei height, GLenum format, GLenum type, const void* pixels);
+    void copyTexImage(GLint x, GLint y, GLsizei width, GLsizei height);
+    void texParameter(GLenum name, GLint value);
+    void setSwapBytes(bool on) { swapBytes = on; }
+    bool getSwapBytes() const { return swapBytes; }
+    const GLint* viewport() const { return state.viewport; }
+    void clear(GLbitfield mask);
+
+    void pushAttrib() { attribStack.push_back(state); }
+    void popAttrib();
+
+    void matrixMode(GLenum mode) { state.matrixMode = mode; }
+    void loadIdentity();
+    void pushMatrix();
+    void popMatrix();
+    // current = current * m, as glMultMatrix.
+    void multiply(const Matrix& m);
+
+    void begin(GLenum mode);
+    void end();
+    void vertex(GLfloat x, GLfloat y, GLfloat z);
+    void texCoord(GLfloat s, GLfloat t) { currentTexCoord = {s, t}; }
+    void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state.colour = {r, g, b, a}; }
+
+    // True once something was cleared or drawn since the last call: a swap that presents
+    // nothing new need not wait for the display.
+    bool takeDrawn();
+
+    static Matrix identity();
+    static Matrix product(const Matrix& a, const Matrix& b);
+
+private:
+    struct Light {
+        std::array<float, 4> ambient{0, 0, 0, 1};
+        std::array<float, 4> diffuse{0, 0, 0, 1};
+        std::array<float, 4> position{0, 0, 1, 0}; // in eye coordinates
+        bool enabled = false;
+    };
+    // Everything glPushAttrib(GL_ALL_ATTRIB_BITS) saves that the demo changes.
+    struct State {
+        bool depthTest = false;
+        bool blend = false;
+        bool texture2D = false;
+        bool lighting = false;
+        bool polygonLines = false;
+        std::array<Light, 8> lights;
+        std::array<float, 4> colour{1, 1, 1, 1};
+        GLfloat clearColour[4] = {0, 0, 0, 0};
+        GLint viewport[4] = {0, 0, 640, 480};
+        GLenum blendSource = GL_ONE;
+        GLenum blendDestination = GL_ZERO;
+        GLuint texture = 0;
+        GLenum matrixMode = GL_MODELVIEW;
+    };
+    struct TextureInfo {
+        GLsizei width = 0;
+        GLsizei height = 0;
+        bool clampS = false; // GL_CLAMP: coordinates past the edge fade into a black border
+        bool clampT = false;
+        bool hasImage = false;
+    };
+    struct Vertex {
+        float position[4];
+        float colour[4];
+        float texCoord[2];
+    };
+
+    std::vector<Matrix>& stack();
+    void apply();
+    void lightVertices();
+    void draw(GLenum mode, const std::vector<Vertex>& vertices);
+
+    State state;
+    std::vector<State> attribStack;
+    std::vector<Matrix> modelview{identity()};
+    std::vector<Matrix> projection{identity()};
+    std::map<GLuint, TextureInfo> textures;
+    bool swapBytes = false;
+    bool drawn = false;
+
+    GLenum primitive = 0;
+    std::array<float, 2> currentTexCoord{0, 0};
+    std::vector<Vertex> vertices;
+    std::vector<Vertex> expanded;
+
+    GLuint program = 0;
+    GLuint buffer = 0;
+    GLint mvpLocation = -1;
+    GLint texturedLocation = -1;
+    GLint borderLocation = -1;
+    GLint sizeLocation = -1;
+};

@@ -1,0 +1,47 @@
+// What the demo's SDL calls need to behave in a page as they do on the desktop.
+#include "FixedFunction.h"
+#include "GnuRandom.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+extern "C" {
+// Defined in zokk.js (the page's JavaScript library).
+void zokk_present(void);
+int zokk_frame_seed(void);
+}
+
+// A swap presents the frame and waits for the browser's next animation frame, which also
+// hands the browser its turn to show it and to deliver input. The demo swaps twice per pass of
+// its loop (after drawing, and again after reading events); a swap with nothing new drawn
+// returns at once, so the show keeps the display's rate.
+extern "C" void SDL_GL_SwapBuffers(void) {
+    if (FixedFunction::instance().takeDrawn()) {
+        zokk_present();
+    }
+    // A test that puts the scenes at chosen moments also fixes the random numbers of the next
+    // frame.
+    const int seed = zokk_frame_seed();
+    if (seed >= 0) {
+        std::srand(static_cast<unsigned>(seed));
+    }
+}
+
+// The C library's rand() and srand(), as the GNU C library computes them.
+namespace {
+
+GnuRandom& generator() {
+    static GnuRandom g;
+    return g;
+}
+
+} // namespace
+
+extern "C" void srand(unsigned seed) {
+    generator().seed(seed);
+}
+
+extern "C" int rand(void) {
+    return generator().next();
+}

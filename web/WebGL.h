@@ -1,0 +1,63 @@
+// The WebGL calls underneath the OpenGL 1.1 entry points that this folder defines. Emscripten
+// offers each WebGL function under a second name with an emscripten_ prefix, so that a program
+// can define glEnable and friends itself and still reach the browser's.
+#pragma once
+
+#include <GL/gl.h>
+
+#define GL_ARRAY_BUFFER 0x8892
+#define GL_STREAM_DRAW 0x88E0
+#define GL_VERTEX_SHADER 0x8B31
+#define GL_FRAGMENT_SHADER 0x8B30
+#define GL_COMPILE_STATUS 0x8B81
+#define GL_CLAMP_TO_EDGE 0x812F
+
+extern "C" {
+void emscripten_glEnable(GLenum cap);
+void emscripten_glDisable(GLenum cap);
+void emscripten_glClear(GLbitfield mask);
+void emscripten_glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
+void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void emscripten_glBlendFunc(GLenum source, GLenum destination);
+void emscripten_glGenTextures(GLsizei count, GLuint* textures);
+void emscripten_glDeleteTextures(GLsizei count, const GLuint* textures);
+void emscripten_glBindTexture(GLenum target, GLuint texture);
+void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
+                             GLsizei height, GLint border, GLenum format, GLenum type,
+                             const void* pixels);
+void emscripten_glCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x,
+                                 GLint y, GLsizei width, GLsizei height, GLint border);
+void emscripten_glTexParameteri(GLenum target, GLenum name, GLint value);
+void emscripten_glPixelStorei(GLenum name, GLint value);
+void emscripten_glGetIntegerv(GLenum name, GLint* values);
+void emscripten_glGetBooleanv(GLenum name, GLboolean* values);
+GLenum emscripten_glGetError(void);
+
+GLuint emscripten_glCreateShader(GLenum kind);
+void emscripten_glShaderSource(GLuint shader, GLsizei count, const char* const* sources,
+                               const GLint* lengths);
+void emscripten_glCompileShader(GLuint shader);
+void emscripten_glGetShaderiv(GLuint shader, GLenum name, GLint* value);
+void emscripten_glGetShaderInfoLog(GLuint shader, GLsizei size, GLsizei* length, char* log);
+void emscripten_glDeleteShader(GLuint shader);
+GLuint emscripten_glCreateProgram(void);
+void emscripten_glAttachShader(GLuint program, GLuint shader);
+void emscripten_glBindAttribLocation(GLuint program, GLuint index, const char* name);
+void emscripten_glLinkProgram(GLuint program);
+void emscripten_glUseProgram(GLuint program);
+void emscripten_glDeleteProgram(GLuint program);
+GLint emscripten_glGetUniformLocation(GLuint program, const char* name);
+void emscripten_glUniform1i(GLint location, GLint value);
+void emscripten_glUniform2i(GLint location, GLint x, GLint y);
+void emscripten_glUniform2f(GLint location, GLfloat x, GLfloat y);
+void emscripten_glUniformMatrix4fv(GLint location, GLsizei count, GLboolean transpose,
+                                   const GLfloat* value);
+void emscripten_glGenBuffers(GLsizei count, GLuint* buffers);
+void emscripten_glDeleteBuffers(GLsizei count, const GLuint* buffers);
+void emscripten_glBindBuffer(GLenum target, GLuint buffer);
+void emscripten_glBufferData(GLenum target, long size, const void* data, GLenum usage);
+void emscripten_glEnableVertexAttribArray(GLuint index);
+void emscripten_glVertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized,
+                                      GLsizei stride, const void* offset);
+void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
+}

@@ -1,0 +1,151 @@
+// The page's side of the demo's SDL and SDL_mixer calls, linked with --js-library. It replaces
+// the few functions whose browser versions do not do what the desktop does.
+//
+// Module.music says what the show plays: the file, the position and the fade.
+//
+// A test may set globalThis.zokkClock before the show starts:
+//   ticks    the value SDL_GetTicks returns (while set, the real clock is not read);
+//   seed     srand(seed) before every frame, when set;
+//   onFrame  called with the WebGL context after each frame is drawn, before it is shown.
+mergeInto(LibraryManager.library, {
+  // Every Ogg file in the packed data is decoded while the page loads, so the music can start
+  // with the first frame; Module.musicReady settles when they are done. The audio context is
+  // made then too, and resumed by the click that starts the show.
+  $ZokkMusic__postset: 'addOnInit(function() { ZokkMusic.decodeAll("/data"); });',
+  $ZokkMusic__deps: ['$FS'],
+  $ZokkMusic: {
+    context: null,
+    decoded: {},
+    tracks: [],
+    playing: null,
+    decodeAll: function(folder) {
+      // A browser without Web Audio, or a page without music, plays the show silently.
+      var names = [];
+      try {
+        ZokkMusic.context = new AudioContext();
+        names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
+      } catch (e) {
+      }
+      Module['musicReady'] = Promise.all(names.map(function(name) {
+        var path = folder + '/' + name;
+        var bytes = FS.readFile(path);
+        return ZokkMusic.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset,
+                                                                    bytes.byteOffset + bytes.length))
+          .then(function(buffer) { ZokkMusic.decoded[path] = buffer; },
+                function(e) { err('Music: cannot decode ' + path + ': ' + e); });
+      }));
+    },
+    // Starts the track at the requested offset; the gain ramps up over the fade.
+    start: function(play) {
+      var context = ZokkMusic.context;
+      context.resume();
+      var source = context.createBufferSource();
+      source.buffer = play.buffer;
+      var gain = context.createGain();
+      var now = context.currentTime;
+      gain.gain.setValueAtTime(0, now);
+      gain.gain.linearRampToValueAtTime(1, now + play.fadeMs / 1000);
+      source.connect(gain);
+      gain.connect(context.destination);
+      source.start(0, play.position);
+      play.source = source;
+      play.gain = gain;
+      Module['music'] = {file: play.path, position: play.position, fadeMs: play.fadeMs};
+    },
+    stop: function() {
+      var play = ZokkMusic.playing;
+      ZokkMusic.playing = null;
+      if (play && play.source) play.source.stop();
+    },
+  },
+
+  // A music handle is the index, from 1, of a decoded file; a file that is not there, or
+  // did not decode, gives none, and the show plays silently as on the desktop.
+  Mix_LoadMUS__deps: ['$ZokkMusic', '$PATH_FS'],
+  Mix_LoadMUS: function(file) {
+    var path = PATH_FS.resolve(UTF8ToString(file));
+    if (!ZokkMusic.decoded[path]) return 0;
+    ZokkMusic.tracks.push(path);
+    return ZokkMusic.tracks.length;
+  },
+
+  Mix_FadeInMusic__deps: ['$ZokkMusic'],
+  Mix_FadeInMusic: function(id, loops, ms) {
+    var path = ZokkMusic.tracks[id - 1];
+    if (!path) return -1;
+    ZokkMusic.stop();
+    var play = {path: path, buffer: ZokkMusic.decoded[path], position: 0, fadeMs: ms, source: null};
+    ZokkMusic.playing = play;
+    ZokkMusic.start(play);
+    return 0;
+  },
+
+  // Playing on from another position is a new source on the same decoded buffer; the fade
+  // goes on from where it was.
+  Mix_SetMusicPosition__deps: ['$ZokkMusic'],
+  Mix_SetMusicPosition: function(position) {
+    var play = ZokkMusic.playing;
+    if (!play) return -1;
+    play.source.stop();
+    play.source.disconnect();
+    var context = ZokkMusic.context;
+    var source = context.createBufferSource();
+    source.buffer = play.buffer;
+    source.connect(play.gain);
+    source.start(0, position);
+    play.source = source;
+    play.position = position;
+    Module['music'].position = position;
+    return 0;
+  },
+
+  Mix_FreeMusic__deps: ['$ZokkMusic'],
+  Mix_FreeMusic: function(id) {
+    var path = ZokkMusic.tracks[id - 1];
+    if (ZokkMusic.playing && ZokkMusic.playing.path === path) ZokkMusic.stop();
+  },
+
+  SDL_GetTicks__deps: ['$SDL'],
+  SDL_GetTicks: function() {
+    var clock = globalThis['zokkClock'];
+    if (clock && clock['ticks'] !== undefined) return clock['ticks'] | 0;
+    return (Date.now() - SDL.startTime) | 0;
+  },
+
+  // The cursor hides over the canvas, in a window as in full-screen.
+  SDL_ShowCursor: function(toggle) {
+    var canvas = Module['canvas'];
+    var shown = canvas.style.cursor !== 'none';
+    if (toggle === 0) canvas.style.cursor = 'none';
+    else if (toggle === 1) canvas.style.cursor = '';
+    return shown ? 1 : 0;
+  },
+
+  // Full-screen shows the canvas's frame (with its black margins), scaled by the page.
+  SDL_WM_ToggleFullScreen: function(surface) {
+    var frame = Module['fullscreenElement'] || Module['canvas'];
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (frame.requestFullscreen) {
+      frame.requestFullscreen().catch(function() {});
+    }
+    return 1;
+  },
+
+  // The page stays after the show, and SDL has nothing to shut down in it; the browser's
+  // version would also say so on the console, between the show's own lines.
+  SDL_Quit: function() {},
+
+  zokk_present: function() {
+    return Asyncify.handleSleep(function(wakeUp) {
+      var clock = globalThis['zokkClock'];
+      if (clock && clock['onFrame']) clock['onFrame'](GLctx);
+      requestAnimationFrame(function() { wakeUp(); });
+    });
+  },
+
+  zokk_frame_seed: function() {
+    var clock = globalThis['zokkClock'];
+    return clock && clock['seed'] !== undefined ? clock['seed'] | 0 : -1;
+  },
+});

@@ -1,0 +1,419 @@
+// End-to-end tests of the web page in Debian's headless Chromium, driven by puppeteer-core.
+//
+// Usage: node page-test.js CASE PAGE-DIR [OPTIONS]
+//   show     the whole show: console lines, timing, the music's graph, no errors
+//   keys     f toggles full-screen; Escape in the second scene ends the show with the first
+//            scene's line only
+//   missing  a picture left out of the packed data: the loader's line and the page's message
+//            (needs --packager FILE_PACKAGER and --data DATA-DIR)
+//   bench    plays the show in real time and prints each scene's frame rate (no checks)
+//   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
+//            and --out DIR, where failing comparisons leave actual, expected and difference)
+// Exits 0 when every check of the case passes; says what failed otherwise.
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const puppeteer = require('puppeteer-core');
+const { PNG } = require('pngjs');
+
+const chromiumFlags = [
+  '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+  '--disable-gpu-sandbox', '--no-first-run', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync',
+];
+
+const failures = [];
+function check(ok, what) {
+  if (!ok) failures.push(what);
+  return ok;
+}
+
+function options(args) {
+  const named = {};
+  for (let i = 0; i < args.length; i += 2) named[args[i].replace(/^--/, '')] = args[i + 1];
+  return named;
+}
+
+// A static server for one folder, on 127.0.0.1 and a free port.
+function serve(root) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(request.url.split('?')[0]);
+    const file = path.join(root, name === '/' ? 'index.html' : path.normalize(name));
+    fs.readFile(file, (error, body) => {
+      if (error) {
+        response.writeHead(404);
+        response.end();
+        return;
+      }
+      response.writeHead(200, {
+        'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+      });
+      response.end(body);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// Opens the page in a fresh browser profile and collects what the console shows.
+async function open(root, beforeLoad) {
+  const server = await serve(root);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zokk-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
+    args: chromiumFlags,
+  });
+  const page = await browser.newPage();
+  const consoleLines = [];
+  page.on('console', (message) => consoleLines.push({ type: message.type(), text: message.text() }));
+  page.on('pageerror', (error) => consoleLines.push({ type: 'exception', text: error.message }));
+  await page.evaluateOnNewDocument(timeClicks);
+  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForFunction(
+    () => document.getElementById('message').textContent === 'Click to start',
+    { timeout: 60000 });
+  const close = async () => {
+    await browser.close();
+    server.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return { page, consoleLines, close };
+}
+
+// Notes in the page when the card is clicked and when the show has ended.
+function timeClicks() {
+  document.addEventListener('click', () => { window.clickedAt = performance.now(); }, true);
+  new MutationObserver(() => {
+    if (document.body.dataset.finished !== undefined && !window.finishedAt) {
+      window.finishedAt = performance.now();
+    }
+  }).observe(document, { attributes: true, subtree: true });
+}
+
+async function startAndWait(page, timeout) {
+  await page.click('#card');
+  await page.waitForFunction(() => document.body.dataset.finished !== undefined,
+                             { timeout, polling: 100 });
+  return {
+    seconds: await page.evaluate(() => (window.finishedAt - window.clickedAt) / 1000),
+    status: await page.evaluate(() => document.body.dataset.finished),
+    message: await page.evaluate(() => document.getElementById('message').textContent),
+  };
+}
+
+const statsFirst = /^\d+ frames drawn\tAverage fps: \d+(\.\d+)?(e[+-]\d+)?$/;
+const statsLater = /^\d+ frames draw\tAverage fps: \d+(\.\d+)?(e[+-]\d+)?$/;
+
+function logLines(consoleLines) {
+  return consoleLines.filter((line) => line.type === 'log').map((line) => line.text);
+}
+
+function noErrors(consoleLines, allowed) {
+  for (const line of consoleLines) {
+    if (line.type === 'log' || (allowed && allowed.test(line.text))) continue;
+    check(false, `unexpected ${line.type} on the console: ${line.text}`);
+  }
+}
+
+// The length of an Ogg Vorbis file in seconds: the last page's granule position (its sample
+// count) over the rate in the identification header.
+function oggSeconds(file) {
+  const bytes = fs.readFileSync(file);
+  const rate = bytes.readUInt32LE(bytes.indexOf('vorbis') + 11);
+  const last = bytes.lastIndexOf('OggS');
+  return Number(bytes.readBigUInt64LE(last + 6)) / rate;
+}
+
+async function caseShow(root, named) {
+  // What the page hands the audio graph: sources started, and the gain's ramps.
+  const record = () => {
+    window.audioLog = { starts: [], levels: [] };
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (when, offset) {
+      window.audioLog.starts.push({ offset, seconds: this.buffer.duration,
+                                    channels: this.buffer.numberOfChannels });
+      return start.apply(this, arguments);
+    };
+    const set = AudioParam.prototype.setValueAtTime;
+    AudioParam.prototype.setValueAtTime = function (value, time) {
+      window.audioLog.levels.push({ how: 'set', value, time });
+      return set.apply(this, arguments);
+    };
+    const ramp = AudioParam.prototype.linearRampToValueAtTime;
+    AudioParam.prototype.linearRampToValueAtTime = function (value, time) {
+      window.audioLog.levels.push({ how: 'ramp', value, time });
+      return ramp.apply(this, arguments);
+    };
+  };
+  const { page, consoleLines, close } = await open(root, record);
+  try {
+    check(await page.title() === 'ZOKK!!!~~', `page title is "${await page.title()}"`);
+    const cursor = await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).cursor);
+    check(cursor === 'none', `cursor over the canvas is ${cursor}`);
+    const end = await startAndWait(page, 120000);
+    const lines = logLines(consoleLines);
+    const shapes = [statsFirst, statsLater, /^Initing\.\.\.$/, statsLater, /^Initing\.\.\.$/,
+                    statsLater];
+    check(lines.length === shapes.length && shapes.every((shape, i) => shape.test(lines[i])),
+          `console lines: ${JSON.stringify(lines)}`);
+    noErrors(consoleLines);
+    check(end.status === '0', `the show ended with status ${end.status}`);
+    check(/over/.test(end.message), `the page says "${end.message}" at the end`);
+    // 29.9 s of scenes; start-up and the wait for the page's promise take the rest.
+    console.log(`the show took ${end.seconds.toFixed(3)} s from the click`);
+    check(end.seconds >= 29.9 && end.seconds <= 29.9 + 10, `the show took ${end.seconds} s`);
+
+    const audio = await page.evaluate(() => ({ log: window.audioLog, music: Module.music }));
+    check(audio.music && audio.music.file === '/data/yo.ogg',
+          `music played: ${JSON.stringify(audio.music)}`);
+    const last = audio.log.starts[audio.log.starts.length - 1];
+    const expected = oggSeconds(named.ogg);
+    check(last && Math.abs(last.offset - 30) < 1e-9,
+          `the music's last source starts at ${last && last.offset} s`);
+    check(last && Math.abs(last.seconds - expected) < 0.01 && last.channels === 2,
+          `the buffer holds ${last && last.seconds} s in ${last && last.channels} channels, ` +
+          `the file ${expected} s in 2`);
+    // Silence when the music starts, full volume 100 ms later.
+    const [from, to] = audio.log.levels;
+    check(audio.log.levels.length === 2 && from.how === 'set' && from.value === 0 &&
+          to.how === 'ramp' && to.value === 1 && Math.abs(to.time - from.time - 0.1) < 1e-6,
+          `the gain's levels: ${JSON.stringify(audio.log.levels)}`);
+  } finally {
+    await close();
+  }
+}
+
+async function caseKeys(root) {
+  const { page, consoleLines, close } = await open(root);
+  try {
+    await page.click('#card');
+    // f in scene 1 puts the canvas's frame full-screen, and f again takes it back.
+    const fullScreen = () => document.fullscreenElement && document.fullscreenElement.id;
+    await page.keyboard.press('f');
+    await page.waitForFunction(() => document.fullscreenElement, { timeout: 5000, polling: 50 })
+      .catch(() => {});
+    check(await page.evaluate(fullScreen) === 'frame', 'f did not put the page full-screen');
+    await page.keyboard.press('f');
+    await page.waitForFunction(() => !document.fullscreenElement, { timeout: 5000, polling: 50 })
+      .catch(() => {});
+    check(await page.evaluate(() => !document.fullscreenElement), 'f did not leave full-screen');
+    // Scene 1 has ended once its line is on the console; scene 2 runs for 3 s after it.
+    const deadline = Date.now() + 60000;
+    while (!logLines(consoleLines).length && Date.now() < deadline) {
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    await new Promise((resolve) => setTimeout(resolve, 1000));
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => document.body.dataset.finished !== undefined,
+                               { timeout: 10000, polling: 50 });
+    const lines = logLines(consoleLines);
+    check(lines.length === 1 && statsFirst.test(lines[0]), `console lines: ${JSON.stringify(lines)}`);
+    noErrors(consoleLines);
+    const status = await page.evaluate(() => document.body.dataset.finished);
+    check(status === '0', `Escape ended the show with status ${status}`);
+  } finally {
+    await close();
+  }
+}
+
+async function caseMissing(root, named) {
+  // The same page with plimb.png (a picture of the second scene) left out of the packed data.
+  const copy = fs.mkdtempSync(path.join(os.tmpdir(), 'zokk-page-'));
+  const data = path.join(copy, 'tree', 'data');
+  fs.mkdirSync(data, { recursive: true });
+  for (const name of fs.readdirSync(named.data)) {
+    if (name !== 'plimb.png') fs.copyFileSync(path.join(named.data, name), path.join(data, name));
+  }
+  for (const name of ['index.html', 'zokk.js', 'zokk.wasm']) {
+    fs.copyFileSync(path.join(root, name), path.join(copy, name));
+  }
+  execFileSync(named.packager, [path.join(copy, 'data.data'), '--preload', 'data',
+                                `--js-output=${path.join(copy, 'data.js')}`, '--no-node'],
+               { cwd: path.join(copy, 'tree'), stdio: 'ignore' });
+  const { page, consoleLines, close } = await open(copy);
+  try {
+    const end = await startAndWait(page, 60000);
+    const line = 'PNG: Failed to open data/plimb.png for reading';
+    check(consoleLines.some((l) => l.type === 'error' && l.text === line),
+          `no "${line}" on the console: ${JSON.stringify(consoleLines)}`);
+    check(logLines(consoleLines).length === 0,
+          `the show printed ${JSON.stringify(logLines(consoleLines))}`);
+    noErrors(consoleLines, /^PNG: Failed to open data\/plimb\.png for reading$/);
+    check(end.status === '1', `status ${end.status}`);
+    check(/cannot start/.test(end.message) && end.message.includes('data/plimb.png'),
+          `the page says "${end.message}"`);
+    const shown = await page.evaluate(() => !document.getElementById('card').hidden);
+    check(shown, 'the message is not shown');
+  } finally {
+    await close();
+    fs.rmSync(copy, { recursive: true, force: true });
+  }
+}
+
+// The moments compared, per scene in playing order, as the native golden frames were drawn:
+// the scene initialised with the clock at 100000 ms, rand() seeded with 1 before each frame,
+// the second frame at the moment read back. The show itself decides when a scene ends, so
+// each later scene starts where the clock has jumped to: the strobe (sin of ms / 10) and the
+// distortions (sines of s) repeat, to far below a level of colour, every 7100 ms and every
+// 710000 ms (113 periods of 20 pi ms and of 2 pi s), which puts scenes 2 and 3 in the same
+// phase as at 100000. Scene 3 cannot be drawn at 7400 ms here: that is when it ends.
+const plan = [
+  { scene: 1, start: 100000, times: [0, 900] },
+  { scene: 2, start: 107100, times: [950, 951, 1650, 1651] },
+  { scene: 3, start: 810000, times: [900, 1800, 1801, 3600, 5400] },
+  { scene: 4, start: 900000, times: [7999, 8000], end: 900000 + 13200 },
+];
+
+function driveClock(plan) {
+  // Runs in the page. Every scene draws its first frame at its start; then two frames at each
+  // moment, the second one read back. After the last frame the clock ends the show.
+  const frames = [];
+  for (const scene of plan) {
+    frames.push({ ticks: scene.start });
+    for (const time of scene.times) {
+      frames.push({ ticks: scene.start + time });
+      frames.push({ ticks: scene.start + time, capture: `scene${scene.scene}-${time}` });
+    }
+  }
+  frames.push({ ticks: plan[plan.length - 1].end });
+  window.frames = {};
+  let drawn = 0;
+  globalThis.zokkClock = {
+    ticks: frames[0].ticks,
+    seed: 1,
+    onFrame(gl) {
+      const name = frames[drawn] && frames[drawn].capture;
+      if (name) {
+        const pixels = new Uint8Array(640 * 480 * 4);
+        gl.readPixels(0, 0, 640, 480, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+        let text = '';
+        for (let i = 0; i < pixels.length; i += 0x8000) {
+          text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
+        }
+        window.frames[name] = btoa(text);
+      }
+      drawn += 1;
+      if (frames[drawn]) this.ticks = frames[drawn].ticks;
+    },
+  };
+}
+
+function readPNG(file) {
+  const png = PNG.sync.read(fs.readFileSync(file));
+  return { width: png.width, height: png.height, rgba: png.data };
+}
+
+function writePNG(file, width, height, rgba) {
+  const png = new PNG({ width, height });
+  rgba.copy(png.data);
+  fs.writeFileSync(file, PNG.sync.write(png));
+}
+
+// A pixel differs when a channel is off by more than 16 levels, as in the native golden
+// tests; a frame passes with at most 2 % of its pixels differing and a mean difference of at
+// most 3 levels. WebGL (SwiftShader here) puts some edges a pixel aside of where the software
+// renderer of the references puts them, and picks a neighbouring texel where a nearest-texel
+// lookup falls right between two.
+const pixelTolerance = 16;
+const maxDiffering = 0.02;
+const maxMean = 3;
+
+function compare(name, frameRGBA, referenceFile, outDir) {
+  const expected = readPNG(referenceFile);
+  // The frame came bottom row first.
+  const actual = Buffer.alloc(640 * 480 * 4);
+  for (let row = 0; row < 480; ++row) {
+    frameRGBA.copy(actual, row * 640 * 4, (479 - row) * 640 * 4, (480 - row) * 640 * 4);
+  }
+  const difference = Buffer.alloc(actual.length);
+  let sum = 0;
+  let differingPixels = 0;
+  for (let i = 0; i < actual.length; i += 4) {
+    let worst = 0;
+    for (let c = 0; c < 3; ++c) {
+      const d = Math.abs(actual[i + c] - expected.rgba[i + c]);
+      difference[i + c] = d;
+      sum += d;
+      worst = Math.max(worst, d);
+    }
+    if (worst > pixelTolerance) differingPixels += 1;
+    difference[i + 3] = 255;
+    actual[i + 3] = 255;
+  }
+  const fraction = differingPixels / (640 * 480);
+  const mean = sum / (640 * 480 * 3);
+  const ok = expected.width === 640 && expected.height === 480 &&
+             fraction <= maxDiffering && mean <= maxMean;
+  console.log(`${name}: ${(fraction * 100).toFixed(2)} % of pixels differ, ` +
+              `mean difference ${mean.toFixed(2)} levels`);
+  if (!check(ok, `${name} differs from its reference: ${(fraction * 100).toFixed(2)} % of ` +
+                 `pixels, mean ${mean.toFixed(2)} levels`)) {
+    fs.mkdirSync(outDir, { recursive: true });
+    writePNG(path.join(outDir, `web-${name}-actual.png`), 640, 480, actual);
+    writePNG(path.join(outDir, `web-${name}-expected.png`), 640, 480, expected.rgba);
+    writePNG(path.join(outDir, `web-${name}-difference.png`), 640, 480, difference);
+  }
+}
+
+async function caseFrames(root, named) {
+  const { page, consoleLines, close } = await open(root, `(${driveClock})(${JSON.stringify(plan)})`);
+  try {
+    const end = await startAndWait(page, 120000);
+    check(end.status === '0', `the show ended with status ${end.status}`);
+    noErrors(consoleLines);
+    const frames = await page.evaluate(() => window.frames);
+    for (const scene of plan) {
+      for (const time of scene.times) {
+        const name = `scene${scene.scene}-${time}`;
+        if (!check(frames[name], `no frame ${name} was drawn`)) continue;
+        compare(name, Buffer.from(frames[name], 'base64'),
+                path.join(named.references, `${name}.png`), named.out);
+      }
+    }
+  } finally {
+    await close();
+  }
+}
+
+async function caseBench(root) {
+  const loading = Date.now();
+  const { page, consoleLines, close } = await open(root);
+  try {
+    const ready = (Date.now() - loading) / 1000;
+    const end = await startAndWait(page, 120000);
+    const rates = logLines(consoleLines).map((line) => line.match(/Average fps: (\S+)$/))
+      .filter((match) => match).map((match) => Number(match[1]));
+    rates.forEach((fps, i) => console.log(`scene ${i + 1}: ${fps.toFixed(1)} fps`));
+    console.log(`browser start and page load to click-to-start: ${ready.toFixed(2)} s`);
+    console.log(`click to end of show: ${end.seconds.toFixed(2)} s`);
+  } finally {
+    await close();
+  }
+}
+
+async function main() {
+  const [which, root, ...rest] = process.argv.slice(2);
+  const named = options(rest);
+  const cases = { show: caseShow, keys: caseKeys, missing: caseMissing, frames: caseFrames,
+                  bench: caseBench };
+  if (!cases[which] || !root) {
+    console.error('usage: node page-test.js show|keys|missing|frames|bench PAGE-DIR [OPTIONS]');
+    process.exit(2);
+  }
+  await cases[which](path.resolve(root), named);
+  if (failures.length) {
+    for (const failure of failures) console.error(`FAILED: ${failure}`);
+    process.exit(1);
+  }
+  if (which !== 'bench') console.log(`${which}: passed`);
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
