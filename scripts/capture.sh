@@ -116,16 +116,24 @@ length=$(seconds_of "$length_ms")
 cd "$root"
 video=(-f rawvideo -pix_fmt rgb24 -s 640x480 -framerate "$fps" -i pipe:0)
 if [ -r "$music" ]; then
-    audio=(-ss "$start" -t "$length" -i "$music")
+    # Cut by counting decoded samples: seeking in the Ogg file, or trimming by its time
+    # stamps, lands some thousands of samples early.
+    audio=(-i "$music")
+    music_rate=$(ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate \
+        -of csv=p=0 "$music")
+    first=$(awk -v s="$start" -v r="$music_rate" 'BEGIN { printf "%d", s * r + 0.5 }')
+    count=$(((length_ms * music_rate + 500) / 1000))
+    cut="atrim=start_sample=$first:end_sample=$((first + count)),asetpts=N/SR/TB,"
 else
     echo "capture: warning: $music is missing; the soundtrack is silent, as the show is then" >&2
     audio=(-f lavfi -t "$length" -i "anullsrc=r=$rate:cl=stereo")
+    cut=""
 fi
 # The fade-in as the show plays it, and a 5 ms fade-out so that the cut at the end of the
 # show does not click.
 fade="afade=t=in:st=0:d=$(seconds_of "$fade_ms"),"
 fade+="afade=t=out:st=$(seconds_of $((length_ms - 5))):d=0.005"
-sound=(-af "$fade" -ar "$rate" -ac "$channels")
+sound=(-af "$cut$fade" -ar "$rate" -ac "$channels")
 # Lanczos keeps the wire frame's single-pixel lines crisp through a non-integer scale.
 scale="scale=$width:$height:flags=lanczos+accurate_rnd+full_chroma_int"
 case "$mode" in
