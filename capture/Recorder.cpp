@@ -23,11 +23,15 @@ Uint32 __wrap_SDL_GetTicks(void) {
     return recording ? recording->ticks() : __real_SDL_GetTicks();
 }
 
+// While recording nothing is presented: nobody watches the private display, and presenting
+// a frame costs about as much as drawing it. Every frame clears its buffers first, so the
+// back buffer needs no swap to be drawn into again.
 void __wrap_SDL_GL_SwapBuffers(void) {
     if (recording) {
         recording->beforeSwap();
+    } else {
+        __real_SDL_GL_SwapBuffers();
     }
-    __real_SDL_GL_SwapBuffers();
 }
 
 Recorder::Recorder(int fps, std::FILE* out)

@@ -5,8 +5,9 @@
 // The clock then reads the show time of the frame being drawn (FrameClock), and each frame a
 // scene has rendered is read back just before its swap, flipped to top row first and written
 // as raw 640 x 480 RGB to the output; only after that does the clock move on to the next
-// frame. The main loop itself runs unchanged and draws exactly one scene frame per video
-// frame, so rand() follows the same sequence as a live run at that frame rate.
+// frame. The swap itself presents nothing while recording. The main loop runs unchanged and
+// draws exactly one scene frame per video frame, so rand() follows the same sequence as a
+// live run at that frame rate.
 //
 // While it works it shows its progress on standard error, when that is a terminal.
 #pragma once

@@ -91,7 +91,9 @@ command -v Xvfb >/dev/null || {
 }
 
 exe=${ZOKK_CAPTURE:-}
-if [ -z "$exe" ]; then
+if [ -n "$exe" ]; then
+    exe="$(cd "$(dirname -- "$exe")" && pwd)/$(basename -- "$exe")"
+else
     build="$root/build-release"
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF \
         -DZOKK_TOOLS=OFF >/dev/null
@@ -151,10 +153,15 @@ lossless)
 preview)
     # A moment of each scene: the shaken solid, the three titles, a word turning, and the
     # flickering names giving way to the last picture.
+    moments=(1.5 6.9 10.5 24.0)
+    moment_length=1.5
+    pick=""
+    for at in "${moments[@]}"; do
+        pick+="${pick:++}between(t,$at,$(awk -v a="$at" -v l="$moment_length" 'BEGIN { print a + l }'))"
+    done
     audio=()
-    pick="between(t,1.5,3)+between(t,6.9,8.7)+between(t,10.3,12.3)+between(t,23.7,25.7)"
     format=(-vf "select='$pick',setpts=N/FRAME_RATE/TB,scale=$width:$height:flags=area"
-        -c:v libwebp_anim -quality 60 -compression_level 4 -loop 0 -an -f webp)
+        -c:v libwebp_anim -quality 40 -compression_level 4 -loop 0 -an -f webp)
     ;;
 esac
 
@@ -182,7 +189,12 @@ if [ "${status[1]}" -ne 0 ] || [ "${status[0]}" -ne 0 ]; then
     exit 1
 fi
 mv -f -- "$partial" "$target"
-seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$target")
+if [ "$mode" = preview ]; then
+    # ffprobe reads no animated WebP.
+    seconds=$(awk -v n="${#moments[@]}" -v l="$moment_length" 'BEGIN { print n * l }')
+else
+    seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$target")
+fi
 bytes=$(stat -c %s -- "$target")
 awk -v name="$output" -v s="${seconds:-0}" -v w="$width" -v h="$height" -v fps="$fps" \
     -v bytes="$bytes" 'BEGIN { printf "%s: %.1f s, %d x %d at %d fps, %.1f MB\n", name, s, w, h, fps, bytes / 1e6 }'
