@@ -58,6 +58,10 @@ void Recorder::beforeSwap() {
         ++frame;
         return;
     }
+    if (frame == 0) {
+        // The rate counts from the first frame, after the window and the scenes are made.
+        started = std::chrono::steady_clock::now();
+    }
     writeFrame();
     ++frame;
     if (progress) {
