@@ -117,17 +117,24 @@ length=$(seconds_of "$length_ms")
 
 cd "$root"
 video=(-f rawvideo -pix_fmt rgb24 -s 640x480 -framerate "$fps" -i pipe:0)
+music_rate=""
 if [ -r "$music" ]; then
+    music_rate=$(ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate \
+        -of csv=p=0 "$music" 2>/dev/null | head -n 1) || true
+fi
+if [[ "$music_rate" =~ ^[0-9]+$ ]]; then
     # Cut by counting decoded samples: seeking in the Ogg file, or trimming by its time
     # stamps, lands some thousands of samples early.
     audio=(-i "$music")
-    music_rate=$(ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate \
-        -of csv=p=0 "$music")
     first=$(awk -v s="$start" -v r="$music_rate" 'BEGIN { printf "%d", s * r + 0.5 }')
     count=$(((length_ms * music_rate + 500) / 1000))
     cut="atrim=start_sample=$first:end_sample=$((first + count)),asetpts=N/SR/TB,"
 else
-    echo "capture: warning: $music is missing; the soundtrack is silent, as the show is then" >&2
+    if [ -e "$music" ]; then
+        echo "capture: warning: $music cannot be decoded; the soundtrack is silent, as the show is then" >&2
+    else
+        echo "capture: warning: $music is missing; the soundtrack is silent, as the show is then" >&2
+    fi
     audio=(-f lavfi -t "$length" -i "anullsrc=r=$rate:cl=stereo")
     cut=""
 fi
@@ -172,14 +179,14 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # SDL would catch Ctrl-C for an event the show ignores; let it end the capture instead.
+# The Xvfb runner's readiness check is "true": the server answers once it has named its
+# display, and the capture's own window reports any OpenGL failure.
 set +e
 SDL_NO_SIGNAL_HANDLERS=1 "$root/tests/support/with-xvfb.sh" true "$exe" --fps "$fps" |
     ffmpeg -nostdin -hide_banner -loglevel error -y "${video[@]}" "${audio[@]}" \
         "${format[@]}" "$partial" 2>"$log"
 status=("${PIPESTATUS[@]}")
 set -e
-# The Xvfb runner's readiness check is "true": the server answers once it has named its
-# display, and the capture's own window reports any OpenGL failure.
 if [ "${status[0]}" -ne 0 ] && [ "${status[0]}" -ne 141 ]; then
     exit 1 # the capture has said why
 fi
