@@ -19,7 +19,8 @@ tests=(
     xvfb xauth xdotool libx11-dev libgl1-mesa-dri
     time
 )
-capture=(ffmpeg)
+# The video capture draws on a private Xvfb with Mesa's software OpenGL and encodes with ffmpeg.
+capture=(ffmpeg xvfb xauth libgl1-mesa-dri)
 windows=(g++-mingw-w64-x86-64 wine64 zip unzip dpkg-dev)
 web=(emscripten chromium dpkg-dev)
 # Node.js and npm drive the browser in the web test. A machine may already have a newer

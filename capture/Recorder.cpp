@@ -1,0 +1,121 @@
+#include "Recorder.h"
+
+#include "Script.h"
+
+#include <GL/gl.h>
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+extern "C" {
+Uint32 __real_SDL_GetTicks(void);
+void __real_SDL_GL_SwapBuffers(void);
+Uint32 __wrap_SDL_GetTicks(void);
+void __wrap_SDL_GL_SwapBuffers(void);
+}
+
+namespace {
+Recorder* recording = nullptr;
+} // namespace
+
+Uint32 __wrap_SDL_GetTicks(void) {
+    return recording ? recording->ticks() : __real_SDL_GetTicks();
+}
+
+// While recording nothing is presented: nobody watches the private display, and presenting
+// a frame costs about as much as drawing it. Every frame clears its buffers first, so the
+// back buffer needs no swap to be drawn into again.
+void __wrap_SDL_GL_SwapBuffers(void) {
+    if (recording) {
+        recording->beforeSwap();
+    } else {
+        __real_SDL_GL_SwapBuffers();
+    }
+}
+
+Recorder::Recorder(int fps, std::FILE* out)
+    : clock(fps, Script::durations, Script::sceneCount), out(out),
+      progress(isatty(STDERR_FILENO) == 1), pixels(static_cast<size_t>(width) * height * 3),
+      started(std::chrono::steady_clock::now()), shown(started) {
+    recording = this;
+}
+
+Recorder::~Recorder() {
+    recording = nullptr;
+}
+
+void Recorder::beforeSwap() {
+    // Each pass of the main loop swaps twice: once as it handles the events, before anything
+    // is drawn, and once at the end of the scene's render. Only the second of each pair is a
+    // frame of the show. The last pass handles the events, finds the show over and swaps no
+    // more.
+    if (++swaps % 2 != 0) {
+        return;
+    }
+    if (frame >= clock.frameCount()) {
+        // One frame too many: counted by finish, never written.
+        ++frame;
+        return;
+    }
+    if (frame == 0) {
+        // The rate counts from the first frame, after the window and the scenes are made.
+        started = std::chrono::steady_clock::now();
+    }
+    writeFrame();
+    ++frame;
+    if (progress) {
+        showProgress(false);
+    }
+}
+
+void Recorder::writeFrame() {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    if (writeFailed) {
+        return;
+    }
+    // OpenGL's rows run bottom up, a video's top down.
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = height - 1; y >= 0; --y) {
+        if (std::fwrite(&pixels[y * row], 1, row, out) != row) {
+            std::cerr << "\nzokk-capture: writing the frames failed: " << std::strerror(errno)
+                      << std::endl;
+            writeFailed = true;
+            return;
+        }
+    }
+}
+
+void Recorder::showProgress(bool last) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!last && now - shown < std::chrono::milliseconds(250)) {
+        return;
+    }
+    shown = now;
+    const double seconds = std::chrono::duration<double>(now - started).count();
+    const double rate = seconds > 0 ? frame / seconds : 0;
+    const int total = clock.frameCount();
+    const double left = rate > 0 ? (total - frame) / rate : 0;
+    std::fprintf(stderr, "\rframe %d of %d, %.0f frames per second, %.0f s left   ", frame, total,
+                 rate, left);
+    std::fflush(stderr);
+}
+
+bool Recorder::finish() {
+    if (progress) {
+        showProgress(true);
+        std::fputc('\n', stderr);
+    }
+    if (std::fflush(out) != 0 && !writeFailed) {
+        std::cerr << "zokk-capture: writing the frames failed: " << std::strerror(errno)
+                  << std::endl;
+        writeFailed = true;
+    }
+    if (frame != clock.frameCount()) {
+        std::cerr << "zokk-capture: the show drew " << frame << " frames, " << clock.frameCount()
+                  << " expected" << std::endl;
+        return false;
+    }
+    return !writeFailed;
+}

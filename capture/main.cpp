@@ -1,0 +1,74 @@
+// zokk-capture: plays the show as the demo does, with its own window, scenes and main loop,
+// but on a stepped clock, and writes every frame as raw 640 x 480 RGB (top row first) to
+// standard output, for an encoder to read. No sound: the soundtrack is the music file itself.
+// scripts/capture.sh runs it on a private display and encodes the video.
+//
+// "zokk-capture --soundtrack" prints instead what the encoder needs to cut the soundtrack as
+// the show plays it, one "name value" line each, from the show's own script.
+#include "Mainloop.h"
+#include "Recorder.h"
+#include "Script.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+namespace {
+
+const int minFps = 24;
+const int maxFps = 240;
+
+// The frame rate from "--fps N"; 0 when the arguments are anything else.
+int fpsFrom(int argc, char* argv[]) {
+    if (argc != 3 || std::strcmp(argv[1], "--fps") != 0) {
+        return 0;
+    }
+    char* end = nullptr;
+    const long fps = std::strtol(argv[2], &end, 10);
+    if (end == argv[2] || *end != '\0' || fps < minFps || fps > maxFps) {
+        return 0;
+    }
+    return static_cast<int>(fps);
+}
+
+void printSoundtrack() {
+    std::cout << "music " << Script::musicFile << "\n"
+              << "start " << Script::musicStart << "\n"
+              << "fade_ms " << Script::fadeInMs << "\n"
+              << "rate " << Script::audioRate << "\n"
+              << "channels " << Script::audioChannels << "\n"
+              << "length_ms " << Script::length << std::endl;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "--soundtrack") == 0) {
+        printSoundtrack();
+        return 0;
+    }
+    const int fps = fpsFrom(argc, argv);
+    if (fps == 0) {
+        std::cerr << "usage: zokk-capture --fps N (" << minFps << " to " << maxFps
+                  << "): writes the show's frames, 640 x 480 RGB, to standard output" << std::endl;
+        return 2;
+    }
+    // Standard output carries the frames: the scenes' own lines must not end up among them.
+    std::cout.rdbuf(nullptr);
+
+    int status = 0;
+    {
+        Recorder recorder(fps, stdout);
+        Mainloop mainloop;
+        // As in the demo: the window or the picture loader has said what went wrong.
+        if (mainloop.hasWindow() && Script::queueScenes(mainloop)) {
+            mainloop.run();
+            status = recorder.finish() ? 0 : 1;
+        } else {
+            status = 1;
+        }
+    } // the window closes and SDL shuts down here
+    return status;
+}

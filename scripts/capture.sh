@@ -1,0 +1,207 @@
+#!/usr/bin/env bash
+# Records the whole show as a video file, frame-exact with its soundtrack. Installs what is
+# missing and builds zokk-capture optimised, which plays the show with the demo's own classes
+# on a stepped clock on a private Xvfb (never on your display) and hands every frame to
+# ffmpeg; ffmpeg cuts the soundtrack from the music file as the show plays it and encodes.
+# The file is written under a temporary name and only renamed when it is complete.
+# ZOKK_CAPTURE=path uses that zokk-capture executable instead of building one.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+usage() {
+    cat >&2 <<'EOF'
+usage: scripts/capture.sh [OUTPUT] [--fps N] [--height H] [--lossless] [--preview]
+  OUTPUT        the file to write (default zokk.mp4, zokk.mkv with --lossless,
+                zokk.webp with --preview, in the working directory)
+  --fps N       frames a second, 24 to 240 (default 60; 24 with --preview)
+  --height H    scale to H lines, aspect kept, an even number from 240 to 2160
+                (default 480, the show's own size; 240 with --preview)
+  --lossless    Matroska with FFV1 and FLAC instead of MP4 with H.264 and AAC
+  --preview     a short looping animated WebP with a few seconds of every scene
+EOF
+}
+fail() {
+    echo "capture: $1" >&2
+    [ "${2:-}" = usage ] && usage
+    exit 2
+}
+
+output="" fps="" height="" mode=mp4
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --fps)
+        [ $# -ge 2 ] || fail "--fps needs a value" usage
+        fps=$2
+        shift
+        ;;
+    --height)
+        [ $# -ge 2 ] || fail "--height needs a value" usage
+        height=$2
+        shift
+        ;;
+    --lossless | --preview)
+        [ "$mode" = mp4 ] || fail "--lossless and --preview exclude each other" usage
+        mode=${1#--}
+        ;;
+    -h | --help)
+        usage
+        exit 0
+        ;;
+    -*) fail "unknown option $1" usage ;;
+    *)
+        [ -z "$output" ] || fail "one output file only (got $output and $1)" usage
+        output=$1
+        ;;
+    esac
+    shift
+done
+
+case "$mode" in
+mp4) default_name=zokk.mp4 default_fps=60 default_height=480 ;;
+lossless) default_name=zokk.mkv default_fps=60 default_height=480 ;;
+preview) default_name=zokk.webp default_fps=24 default_height=240 ;;
+esac
+output=${output:-$default_name}
+fps=${fps:-$default_fps}
+height=${height:-$default_height}
+[[ "$fps" =~ ^[0-9]+$ ]] && [ "$fps" -ge 24 ] && [ "$fps" -le 240 ] ||
+    fail "--fps must be a whole number from 24 to 240, not $fps" usage
+[[ "$height" =~ ^[0-9]+$ ]] && [ "$height" -ge 240 ] && [ "$height" -le 2160 ] &&
+    [ $((height % 2)) -eq 0 ] || fail "--height must be an even number from 240 to 2160, not $height" usage
+# 4:3, rounded to an even width, as the encoders' chroma planes need.
+width=$(((height * 4 + 3) / 6 * 2))
+
+dir=$(dirname -- "$output")
+[ -d "$dir" ] || { echo "capture: the folder $dir does not exist" >&2; exit 1; }
+[ -w "$dir" ] || { echo "capture: the folder $dir is not writable" >&2; exit 1; }
+[ ! -d "$output" ] || { echo "capture: $output is a folder" >&2; exit 1; }
+dir=$(cd -- "$dir" && pwd)
+target="$dir/$(basename -- "$output")"
+
+"$root/scripts/install-deps.sh" --capture || true
+for tool in ffmpeg ffprobe; do
+    command -v "$tool" >/dev/null || {
+        echo "capture: $tool is missing and could not be installed; it comes with Debian's ffmpeg package" >&2
+        exit 1
+    }
+done
+command -v Xvfb >/dev/null || {
+    echo "capture: Xvfb is missing and could not be installed; it comes with Debian's xvfb package" >&2
+    exit 1
+}
+
+exe=${ZOKK_CAPTURE:-}
+if [ -n "$exe" ]; then
+    exe="$(cd "$(dirname -- "$exe")" && pwd)/$(basename -- "$exe")"
+else
+    build="$root/build-release"
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF \
+        -DZOKK_TOOLS=OFF >/dev/null
+    cmake --build "$build" --target zokk-capture -j"$(nproc)" >/dev/null
+    exe="$build/capture/zokk-capture"
+fi
+
+# The soundtrack as the show's own script has it.
+music="" start="" fade_ms="" rate="" channels="" length_ms=""
+while read -r name value; do
+    case "$name" in
+    music | start | fade_ms | rate | channels | length_ms) printf -v "$name" '%s' "$value" ;;
+    esac
+done < <("$exe" --soundtrack)
+[ -n "$music" ] && [ -n "$start" ] && [ -n "$fade_ms" ] && [ -n "$length_ms" ] || {
+    echo "capture: $exe did not describe the soundtrack" >&2
+    exit 1
+}
+seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+length=$(seconds_of "$length_ms")
+
+cd "$root"
+video=(-f rawvideo -pix_fmt rgb24 -s 640x480 -framerate "$fps" -i pipe:0)
+music_rate=""
+if [ -r "$music" ]; then
+    music_rate=$(ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate \
+        -of csv=p=0 "$music" 2>/dev/null | head -n 1) || true
+fi
+if [[ "$music_rate" =~ ^[0-9]+$ ]]; then
+    # Cut by counting decoded samples: seeking in the Ogg file, or trimming by its time
+    # stamps, lands some thousands of samples early.
+    audio=(-i "$music")
+    first=$(awk -v s="$start" -v r="$music_rate" 'BEGIN { printf "%d", s * r + 0.5 }')
+    count=$(((length_ms * music_rate + 500) / 1000))
+    cut="atrim=start_sample=$first:end_sample=$((first + count)),asetpts=N/SR/TB,"
+else
+    if [ -e "$music" ]; then
+        echo "capture: warning: $music cannot be decoded; the soundtrack is silent, as the show is then" >&2
+    else
+        echo "capture: warning: $music is missing; the soundtrack is silent, as the show is then" >&2
+    fi
+    audio=(-f lavfi -t "$length" -i "anullsrc=r=$rate:cl=stereo")
+    cut=""
+fi
+# The fade-in as the show plays it, and a 5 ms fade-out so that the cut at the end of the
+# show does not click.
+fade="afade=t=in:st=0:d=$(seconds_of "$fade_ms"),"
+fade+="afade=t=out:st=$(seconds_of $((length_ms - 5))):d=0.005"
+sound=(-af "$cut$fade" -ar "$rate" -ac "$channels")
+# Lanczos keeps the wire frame's single-pixel lines crisp through a non-integer scale.
+scale="scale=$width:$height:flags=lanczos+accurate_rnd+full_chroma_int"
+case "$mode" in
+mp4)
+    format=(-map 0:v -map 1:a
+        -vf "$scale:out_color_matrix=bt709:out_range=tv,format=yuv420p"
+        -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv
+        -c:v libx264 -preset veryfast -crf 16 "${sound[@]}" -c:a aac -b:a 192k
+        -movflags +faststart -f mp4)
+    ;;
+lossless)
+    format=(-map 0:v -map 1:a -vf "$scale,format=bgr0" -c:v ffv1 -level 3
+        "${sound[@]}" -c:a flac -f matroska)
+    ;;
+preview)
+    # A moment of each scene: the shaken solid, the three titles, a word turning, and the
+    # flickering names giving way to the last picture.
+    moments=(1.5 6.9 10.5 24.0)
+    moment_length=1.5
+    pick=""
+    for at in "${moments[@]}"; do
+        pick+="${pick:++}between(t,$at,$(awk -v a="$at" -v l="$moment_length" 'BEGIN { print a + l }'))"
+    done
+    audio=()
+    format=(-vf "select='$pick',setpts=N/FRAME_RATE/TB,scale=$width:$height:flags=area"
+        -c:v libwebp_anim -quality 40 -compression_level 4 -loop 0 -an -f webp)
+    ;;
+esac
+
+partial="$dir/.$(basename -- "$target").partial.$$"
+log=$(mktemp)
+cleanup() { rm -f "$partial" "$log"; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# SDL would catch Ctrl-C for an event the show ignores; let it end the capture instead.
+# The Xvfb runner's readiness check is "true": the server answers once it has named its
+# display, and the capture's own window reports any OpenGL failure.
+set +e
+SDL_NO_SIGNAL_HANDLERS=1 "$root/tests/support/with-xvfb.sh" true "$exe" --fps "$fps" |
+    ffmpeg -nostdin -hide_banner -loglevel error -y "${video[@]}" "${audio[@]}" \
+        "${format[@]}" "$partial" 2>"$log"
+status=("${PIPESTATUS[@]}")
+set -e
+if [ "${status[0]}" -ne 0 ] && [ "${status[0]}" -ne 141 ]; then
+    exit 1 # the capture has said why
+fi
+if [ "${status[1]}" -ne 0 ] || [ "${status[0]}" -ne 0 ]; then
+    cat "$log" >&2
+    echo "capture: ffmpeg failed to write $output" >&2
+    exit 1
+fi
+mv -f -- "$partial" "$target"
+if [ "$mode" = preview ]; then
+    # ffprobe reads no animated WebP.
+    seconds=$(awk -v n="${#moments[@]}" -v l="$moment_length" 'BEGIN { print n * l }')
+else
+    seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$target")
+fi
+bytes=$(stat -c %s -- "$target")
+awk -v name="$output" -v s="${seconds:-0}" -v w="$width" -v h="$height" -v fps="$fps" \
+    -v bytes="$bytes" 'BEGIN { printf "%s: %.1f s, %d x %d at %d fps, %.1f MB\n", name, s, w, h, fps, bytes / 1e6 }'
