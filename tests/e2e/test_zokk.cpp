@@ -3,62 +3,27 @@
 #include "Images.h"
 #include "Process.h"
 #include "SceneHarness.h"
+#include "ShowChecks.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-#include <vorbis/vorbisfile.h>
 
 namespace {
 
 using e2e::Demo;
+using namespace showchecks;
 using Env = std::map<std::string, std::string>;
-
-const char* const sceneLabels[] = {" frames drawn\tAverage fps: ", " frames draw\tAverage fps: ",
-                                   " frames draw\tAverage fps: ", " frames draw\tAverage fps: "};
-const unsigned durations[] = {6300, 3000, 7400, 13200};
-
-// The whole standard output of a complete show: a statistics line per scene in queue order,
-// with "Initing..." as scenes 3 and 4 begin.
-void expectCompleteShowOutput(const std::string& out) {
-    static const std::regex stats(R"((\d+)( frames drawn?\tAverage fps: )([0-9.e+]+)\n)");
-    std::string rest = out;
-    for (int scene = 0; scene < 4; ++scene) {
-        if (scene >= 2) {
-            ASSERT_EQ(rest.rfind("Initing...\n", 0), 0u) << "before scene " << scene + 1 << ":\n"
-                                                         << out;
-            rest = rest.substr(11);
-        }
-        std::smatch line;
-        ASSERT_TRUE(std::regex_search(rest, line, stats, std::regex_constants::match_continuous))
-            << "scene " << scene + 1 << ":\n"
-            << out;
-        EXPECT_EQ(line[2].str(), sceneLabels[scene]);
-        const double frames = std::stod(line[1].str());
-        const double fps = std::stod(line[3].str());
-        EXPECT_GT(frames, 0);
-        // The average is taken over at least the scene's own running time.
-        EXPECT_LE(fps * durations[scene] / 1000.0, frames * 1.0001) << line[0].str();
-        rest = line.suffix();
-    }
-    EXPECT_EQ(rest, "") << out;
-}
 
 void expectNoOwnErrors(const std::string& err) {
     for (const char* own : {"PNG: ", "Unable to initialize SDL", "Couldn't set video mode"}) {
         EXPECT_EQ(err.find(own), std::string::npos) << err;
     }
-}
-
-int linesIn(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 // Waits until the demo has written n lines; false when it ended or time ran out first.
@@ -75,18 +40,6 @@ bool waitForLines(Demo& demo, int n, double timeoutSeconds) {
 
 void sleepSeconds(double s) {
     std::this_thread::sleep_for(std::chrono::duration<double>(s));
-}
-
-// Standard deviation of the grey level: near 0 for a blank window.
-double contrast(const testimages::Image& image) {
-    double sum = 0, squares = 0;
-    const double n = image.width * image.height;
-    for (size_t i = 0; i < image.rgb.size(); i += 3) {
-        const double grey = (image.rgb[i] + image.rgb[i + 1] + image.rgb[i + 2]) / 3.0;
-        sum += grey;
-        squares += grey * grey;
-    }
-    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
 }
 
 TEST(ZokkShow, PlaysAllFourScenesInOrderAndShowsEachOfThem) {
@@ -158,57 +111,6 @@ TEST(ZokkShow, WithoutAnAudioDeviceKeepsItsTiming) {
     expectNoOwnErrors(demo.err());
 }
 
-// Reads raw signed 16-bit stereo samples; keeps the left channel.
-std::vector<float> leftChannel(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<float> left;
-    int16_t frame[2];
-    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
-        left.push_back(frame[0] / 32768.0f);
-    }
-    return left;
-}
-
-// The left channel of data/yo.ogg from `from` seconds on, `seconds` long.
-std::vector<float> musicFrom(double from, double seconds) {
-    OggVorbis_File file;
-    std::vector<float> left;
-    if (ov_fopen("data/yo.ogg", &file) != 0) {
-        return left;
-    }
-    ov_time_seek(&file, from);
-    const size_t wanted = static_cast<size_t>(seconds * 44100);
-    while (left.size() < wanted) {
-        float** pcm;
-        int section;
-        const long n = ov_read_float(&file, &pcm, 1024, &section);
-        if (n <= 0) {
-            break;
-        }
-        left.insert(left.end(), pcm[0], pcm[0] + n);
-    }
-    ov_clear(&file);
-    return left;
-}
-
-double correlation(const float* a, const float* b, size_t n) {
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = 0; i < n; ++i) {
-        ab += a[i] * b[i];
-        aa += a[i] * a[i];
-        bb += b[i] * b[i];
-    }
-    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
-}
-
-double rms(const float* a, size_t n) {
-    double s = 0;
-    for (size_t i = 0; i < n; ++i) {
-        s += a[i] * a[i];
-    }
-    return std::sqrt(s / std::max<size_t>(n, 1));
-}
-
 TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
     const std::string capture = testimages::outputDir() + "/zokk-audio.raw";
     Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capture}});
@@ -222,20 +124,13 @@ TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
 
     const std::vector<float> played = leftChannel(capture);
     ASSERT_GT(played.size(), 44100u * 20) << "the capture holds most of the show";
-    const std::vector<float> music = musicFrom(30.0, 3.0);
+    const std::vector<float> music = musicFrom("data/yo.ogg", 30.0, 3.0);
     ASSERT_GT(music.size(), 44100u * 2);
 
     // Where the file's 30-second point begins in the capture.
     const size_t window = 4410;
-    size_t start = 0;
     double best = 0;
-    for (size_t lag = 0; lag + window < std::min<size_t>(played.size(), 2 * 44100); ++lag) {
-        const double c = correlation(&played[lag], &music[0], window);
-        if (c > best) {
-            best = c;
-            start = lag;
-        }
-    }
+    const size_t start = musicStartIn(played, music, window, 2 * 44100, best);
     EXPECT_GT(best, 0.95) << "what plays is data/yo.ogg from 30 s on";
     EXPECT_LT(start, 44100u) << "the music starts within a second of the demo";
     // Two seconds later it still plays in step with the file, at full volume: the fade-in is
