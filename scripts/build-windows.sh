@@ -10,6 +10,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$("$root/scripts/windows-deps.sh")
 
 build="$root/build-windows"
+# pkg-config's answers stay in CMake's cache: new libraries need a new build folder.
+if [ "$(cat "$build/deps-prefix" 2>/dev/null)" != "$prefix" ]; then
+    rm -rf "$build"
+    mkdir -p "$build"
+    echo "$prefix" >"$build/deps-prefix"
+fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DZOKK_DEPS_PREFIX="$prefix" \
     >/dev/null

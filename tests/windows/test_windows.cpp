@@ -118,18 +118,25 @@ double colouredFraction(const testimages::Image& image) {
     return static_cast<double>(coloured) / std::max(1, image.width * image.height);
 }
 
-// Share of the reference's bright pixels (grey level 200 and up) that are bright (150 and up)
-// in the screenshot as well: the shape of white letters or wires, whatever lies around them.
-double brightKept(const testimages::Image& shot, const testimages::Image& reference) {
-    long bright = 0, kept = 0;
+// How much of a golden frame of scene 2 a screenshot shows: the share of the frame's drawn
+// pixels (any channel above 40; its strobe background was black) that the screenshot matches
+// within 40 levels a channel. The strobe behind the title changes from frame to frame, the
+// title itself does not.
+double titleMatch(const testimages::Image& shot, const testimages::Image& reference) {
+    long drawn = 0, matched = 0;
     for (size_t i = 0; i + 2 < std::min(shot.rgb.size(), reference.rgb.size()); i += 3) {
-        const int ref = reference.rgb[i] + reference.rgb[i + 1] + reference.rgb[i + 2];
-        if (ref >= 3 * 200) {
-            ++bright;
-            kept += shot.rgb[i] + shot.rgb[i + 1] + shot.rgb[i + 2] >= 3 * 150;
+        const unsigned char* r = &reference.rgb[i];
+        if (std::max({r[0], r[1], r[2]}) <= 40) {
+            continue;
         }
+        ++drawn;
+        bool same = true;
+        for (int c = 0; c < 3; ++c) {
+            same = same && std::abs(shot.rgb[i + c] - r[c]) <= 40;
+        }
+        matched += same;
     }
-    return bright ? static_cast<double>(kept) / bright : 0.0;
+    return drawn ? static_cast<double>(matched) / drawn : 0.0;
 }
 
 testimages::Image golden(const std::string& name) {
@@ -180,13 +187,13 @@ TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
     EXPECT_TRUE(imported.count("SDL_mixer.dll"));
 }
 
-// The best match of a screenshot with any of scene 2's three titles (see brightKept).
-double titleKept(const testimages::Image& shot) {
-    double kept = 0;
+// The best match of a screenshot with any of scene 2's three titles (see titleMatch).
+double titleShown(const testimages::Image& shot) {
+    double best = 0;
     for (const char* name : {"scene2-950", "scene2-951", "scene2-1651"}) {
-        kept = std::max(kept, brightKept(shot, golden(name)));
+        best = std::max(best, titleMatch(shot, golden(name)));
     }
-    return kept;
+    return best;
 }
 
 bool windowGone(double timeoutSeconds) {
@@ -234,11 +241,12 @@ TEST(ZokkOnWindows, PlaysTheWholeShowFullScreenAndWritesOnlyStdoutTxt) {
         ASSERT_EQ(shot->height, 480);
         EXPECT_GT(contrast(*shot), 20.0) << "a blank screen";
     }
-    // Scene 1 is white wires on grey; scene 2 one of its titles, whose white stays white
-    // whatever the strobe behind it; scene 3 mostly strong colour.
+    // Scene 1 is white wires over a grey strobe; scene 2 shows one of its titles (the
+    // screenshots match one on 96 % or more of its drawn pixels, other scenes on 45 % at
+    // most); scene 3 is mostly strong colour.
     EXPECT_LT(colouredFraction(scene1), 0.02);
-    EXPECT_LT(titleKept(scene1), 0.7) << "scene 1 looks like a title";
-    EXPECT_GT(titleKept(scene2), 0.9) << "none of scene 2's titles";
+    EXPECT_LT(titleShown(scene1), 0.6) << "scene 1 looks like a title";
+    EXPECT_GT(titleShown(scene2), 0.85) << "none of scene 2's titles";
     EXPECT_GT(colouredFraction(scene3), 0.5);
     // The closing picture is still: the same as its golden frame.
     EXPECT_TRUE(testimages::matchesReference(scene4, harness::reference("scene4-8000"), 24, 0.02));
@@ -298,7 +306,7 @@ TEST(ZokkOnWindows, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     EXPECT_EQ(linesIn(out), 1) << out;
     EXPECT_NE(out.find(sceneLabels[0]), std::string::npos) << out;
     EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
-    EXPECT_GT(titleKept(scene2), 0.9) << "Escape was not pressed during scene 2";
+    EXPECT_GT(titleShown(scene2), 0.85) << "Escape was not pressed during scene 2";
     removeTree(dir);
 }
 
