@@ -170,6 +170,10 @@ TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
     std::vector<std::string> files = {"zokk.exe"};
     files.insert(files.end(), dlls.begin(), dlls.end());
     for (const std::string& file : files) {
+        EXPECT_EQ(run("x86_64-w64-mingw32-objdump -h '" + unpacked() + "/" + file +
+                      "' | grep -c '\\.debug'"),
+                  "0\n")
+            << file << " carries debugging information";
         std::istringstream names(run("x86_64-w64-mingw32-objdump -p '" + unpacked() + "/" + file +
                                      "' | sed -n 's/^\\tDLL Name: //p'"));
         for (std::string dll; std::getline(names, dll);) {
