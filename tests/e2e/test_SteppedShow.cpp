@@ -3,7 +3,7 @@
 // 29.9 s. The shim reports any OpenGL error pending at a swap. Built with the sanitizers, the
 // same run is watched by AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 #include "Process.h"
-#include "ShowOutput.h"
+#include "ShowChecks.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -21,8 +21,8 @@ TEST(SteppedShow, PlaysToTheEndWithNoGLErrorAndNoSanitizerReport) {
                                                       {"ZOKK_MS_PER_SWAP", "25"}});
     ASSERT_TRUE(demo.wait(300)) << demo.err();
     EXPECT_EQ(demo.exitStatus(), 0) << demo.err();
-    e2e::expectCompleteShowOutput(demo.out());
-    e2e::expectNoOwnErrors(demo.err());
+    showchecks::expectCompleteShowOutput(demo.out());
+    showchecks::expectNoOwnErrors(demo.err());
     for (const char* report : {"steppedclock: OpenGL error", "ERROR: AddressSanitizer",
                                "ERROR: LeakSanitizer", "runtime error:"}) {
         EXPECT_EQ(demo.err().find(report), std::string::npos) << demo.err();

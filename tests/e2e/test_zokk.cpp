@@ -3,31 +3,22 @@
 #include "Images.h"
 #include "Process.h"
 #include "SceneHarness.h"
-#include "ShowOutput.h"
+#include "ShowChecks.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-#include <vorbis/vorbisfile.h>
 
 namespace {
 
 using e2e::Demo;
+using namespace showchecks;
 using Env = std::map<std::string, std::string>;
-
-using e2e::expectCompleteShowOutput;
-using e2e::expectNoOwnErrors;
-
-int linesIn(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
 
 // Waits until the demo has written n lines; false when it ended or time ran out first.
 bool waitForLines(Demo& demo, int n, double timeoutSeconds) {
@@ -43,18 +34,6 @@ bool waitForLines(Demo& demo, int n, double timeoutSeconds) {
 
 void sleepSeconds(double s) {
     std::this_thread::sleep_for(std::chrono::duration<double>(s));
-}
-
-// Standard deviation of the grey level: near 0 for a blank window.
-double contrast(const testimages::Image& image) {
-    double sum = 0, squares = 0;
-    const double n = image.width * image.height;
-    for (size_t i = 0; i < image.rgb.size(); i += 3) {
-        const double grey = (image.rgb[i] + image.rgb[i + 1] + image.rgb[i + 2]) / 3.0;
-        sum += grey;
-        squares += grey * grey;
-    }
-    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
 }
 
 TEST(ZokkShow, PlaysAllFourScenesInOrderAndShowsEachOfThem) {
@@ -126,57 +105,6 @@ TEST(ZokkShow, WithoutAnAudioDeviceKeepsItsTiming) {
     expectNoOwnErrors(demo.err());
 }
 
-// Reads raw signed 16-bit stereo samples; keeps the left channel.
-std::vector<float> leftChannel(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<float> left;
-    int16_t frame[2];
-    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
-        left.push_back(frame[0] / 32768.0f);
-    }
-    return left;
-}
-
-// The left channel of data/yo.ogg from `from` seconds on, `seconds` long.
-std::vector<float> musicFrom(double from, double seconds) {
-    OggVorbis_File file;
-    std::vector<float> left;
-    if (ov_fopen("data/yo.ogg", &file) != 0) {
-        return left;
-    }
-    ov_time_seek(&file, from);
-    const size_t wanted = static_cast<size_t>(seconds * 44100);
-    while (left.size() < wanted) {
-        float** pcm;
-        int section;
-        const long n = ov_read_float(&file, &pcm, 1024, &section);
-        if (n <= 0) {
-            break;
-        }
-        left.insert(left.end(), pcm[0], pcm[0] + n);
-    }
-    ov_clear(&file);
-    return left;
-}
-
-double correlation(const float* a, const float* b, size_t n) {
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = 0; i < n; ++i) {
-        ab += a[i] * b[i];
-        aa += a[i] * a[i];
-        bb += b[i] * b[i];
-    }
-    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
-}
-
-double rms(const float* a, size_t n) {
-    double s = 0;
-    for (size_t i = 0; i < n; ++i) {
-        s += a[i] * a[i];
-    }
-    return std::sqrt(s / std::max<size_t>(n, 1));
-}
-
 TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
     const std::string capture = testimages::outputDir() + "/zokk-audio.raw";
     Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capture}});
@@ -190,20 +118,13 @@ TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
 
     const std::vector<float> played = leftChannel(capture);
     ASSERT_GT(played.size(), 44100u * 20) << "the capture holds most of the show";
-    const std::vector<float> music = musicFrom(30.0, 3.0);
+    const std::vector<float> music = musicFrom("data/yo.ogg", 30.0, 3.0);
     ASSERT_GT(music.size(), 44100u * 2);
 
     // Where the file's 30-second point begins in the capture.
     const size_t window = 4410;
-    size_t start = 0;
     double best = 0;
-    for (size_t lag = 0; lag + window < std::min<size_t>(played.size(), 2 * 44100); ++lag) {
-        const double c = correlation(&played[lag], &music[0], window);
-        if (c > best) {
-            best = c;
-            start = lag;
-        }
-    }
+    const size_t start = musicStartIn(played, music, window, 2 * 44100, best);
     EXPECT_GT(best, 0.95) << "what plays is data/yo.ogg from 30 s on";
     EXPECT_LT(start, 44100u) << "the music starts within a second of the demo";
     // Two seconds later it still plays in step with the file, at full volume: the fade-in is

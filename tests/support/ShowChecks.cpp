@@ -1,0 +1,128 @@
+#include "ShowChecks.h"
+
+#include "Script.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <regex>
+#include <vorbis/vorbisfile.h>
+
+namespace showchecks {
+
+const char* const sceneLabels[4] = {" frames drawn\tAverage fps: ", " frames draw\tAverage fps: ",
+                                    " frames draw\tAverage fps: ", " frames draw\tAverage fps: "};
+
+void expectCompleteShowOutput(const std::string& out) {
+    static const std::regex stats(R"((\d+)( frames drawn?\tAverage fps: )([0-9.e+]+)\n)");
+    std::string rest = out;
+    for (int scene = 0; scene < 4; ++scene) {
+        if (scene >= 2) {
+            ASSERT_EQ(rest.rfind("Initing...\n", 0), 0u) << "before scene " << scene + 1 << ":\n"
+                                                         << out;
+            rest = rest.substr(11);
+        }
+        std::smatch line;
+        ASSERT_TRUE(std::regex_search(rest, line, stats, std::regex_constants::match_continuous))
+            << "scene " << scene + 1 << ":\n"
+            << out;
+        EXPECT_EQ(line[2].str(), sceneLabels[scene]);
+        const double frames = std::stod(line[1].str());
+        const double fps = std::stod(line[3].str());
+        EXPECT_GT(frames, 0);
+        // The average is taken over at least the scene's own running time.
+        EXPECT_LE(fps * Script::durations[scene] / 1000.0, frames * 1.0001) << line[0].str();
+        rest = line.suffix();
+    }
+    EXPECT_EQ(rest, "") << out;
+}
+
+void expectNoOwnErrors(const std::string& err) {
+    for (const char* own : {"PNG: ", "Unable to initialize SDL", "Couldn't set video mode"}) {
+        EXPECT_EQ(err.find(own), std::string::npos) << err;
+    }
+}
+
+int linesIn(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+double contrast(const testimages::Image& image) {
+    double sum = 0, squares = 0;
+    const double n = image.width * image.height;
+    for (size_t i = 0; i < image.rgb.size(); i += 3) {
+        const double grey = (image.rgb[i] + image.rgb[i + 1] + image.rgb[i + 2]) / 3.0;
+        sum += grey;
+        squares += grey * grey;
+    }
+    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+}
+
+std::vector<float> leftChannel(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<float> left;
+    int16_t frame[2];
+    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
+        left.push_back(frame[0] / 32768.0f);
+    }
+    return left;
+}
+
+std::vector<float> musicFrom(const std::string& musicPath, double from, double seconds) {
+    OggVorbis_File file;
+    std::vector<float> left;
+    if (ov_fopen(musicPath.c_str(), &file) != 0) {
+        return left;
+    }
+    ov_time_seek(&file, from);
+    const size_t wanted = static_cast<size_t>(seconds * 44100);
+    while (left.size() < wanted) {
+        float** pcm;
+        int section;
+        const long n = ov_read_float(&file, &pcm, 1024, &section);
+        if (n <= 0) {
+            break;
+        }
+        left.insert(left.end(), pcm[0], pcm[0] + n);
+    }
+    ov_clear(&file);
+    return left;
+}
+
+double correlation(const float* a, const float* b, size_t n) {
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        ab += a[i] * b[i];
+        aa += a[i] * a[i];
+        bb += b[i] * b[i];
+    }
+    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
+}
+
+double rms(const float* a, size_t n) {
+    double s = 0;
+    for (size_t i = 0; i < n; ++i) {
+        s += a[i] * a[i];
+    }
+    return std::sqrt(s / std::max<size_t>(n, 1));
+}
+
+size_t musicStartIn(const std::vector<float>& played, const std::vector<float>& music,
+                    size_t window, size_t searchFrames, double& best) {
+    size_t start = 0;
+    best = 0;
+    if (music.size() < window) {
+        return start;
+    }
+    for (size_t lag = 0; lag + window < std::min(played.size(), searchFrames); ++lag) {
+        const double c = correlation(&played[lag], &music[0], window);
+        if (c > best) {
+            best = c;
+            start = lag;
+        }
+    }
+    return start;
+}
+
+} // namespace showchecks

@@ -1,0 +1,44 @@
+// Checks of a whole run of the show, shared by every test that plays it as a user would (the
+// Linux executable and the Windows one under Wine): its standard output, the grey-level
+// contrast of a screenshot, and the sound it wrote through SDL's disk audio driver compared
+// with a decode of the music file.
+#pragma once
+
+#include "Images.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace showchecks {
+
+// Each scene's text in its statistics line, in playing order.
+extern const char* const sceneLabels[4];
+
+// The whole standard output of a complete show: a statistics line per scene in queue order,
+// with "Initing..." as scenes 3 and 4 begin, and nothing else.
+void expectCompleteShowOutput(const std::string& out);
+
+// None of the program's own failure lines (picture loader, SDL start-up, video mode).
+void expectNoOwnErrors(const std::string& err);
+
+int linesIn(const std::string& text);
+
+// Standard deviation of the grey level: near 0 for a blank window.
+double contrast(const testimages::Image& image);
+
+// Reads raw signed 16-bit stereo samples; keeps the left channel.
+std::vector<float> leftChannel(const std::string& path);
+
+// The left channel of musicPath from `from` seconds on, `seconds` long.
+std::vector<float> musicFrom(const std::string& musicPath, double from, double seconds);
+
+double correlation(const float* a, const float* b, size_t n);
+double rms(const float* a, size_t n);
+
+// Where a window of `music` best matches within the first `searchFrames` of `played`;
+// `best` receives the correlation there.
+size_t musicStartIn(const std::vector<float>& played, const std::vector<float>& music,
+                    size_t window, size_t searchFrames, double& best);
+
+} // namespace showchecks

@@ -1,0 +1,331 @@
+// The Windows build as a Windows user gets it: zokk.exe started under Wine from a copy of the
+// unpacked zip, on the test's own Xvfb. run-wine-tests.sh builds and unpacks the zip, and sets
+// up the Wine prefix that $ZOKK_EXE (wine-zokk.sh) runs the executable with.
+//
+// SDL's clock cannot be frozen in a Windows process, so the screenshots are taken at times
+// counted from the moment the window appears, each well inside its scene, and compared with
+// the scenes' colours and shapes rather than with a frame of a known time (the closing
+// picture of scene 4 is still, so it is compared with its golden frame).
+#include "Images.h"
+#include "Process.h"
+#include "SceneHarness.h"
+#include "ShowChecks.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using e2e::Demo;
+using namespace showchecks;
+using Env = std::map<std::string, std::string>;
+
+std::string unpacked() {
+    const char* dir = std::getenv("ZOKK_WINDOWS_DIR");
+    return dir ? dir : "";
+}
+
+std::string run(const std::string& command) {
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        return text;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        text.append(buffer, n);
+    }
+    pclose(pipe);
+    return text;
+}
+
+bool exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A file the demo wrote in text mode: every line ends in CR LF, as Windows' C runtime writes
+// it; returned with LF line ends so that it compares with the Linux texts byte for byte.
+std::string textFile(const std::string& path) {
+    const std::string raw = slurp(path);
+    std::string text;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\n') {
+            EXPECT_TRUE(i > 0 && raw[i - 1] == '\r') << "a line without CR in " << path;
+        }
+        if (raw[i] != '\r' || i + 1 >= raw.size() || raw[i + 1] != '\n') {
+            text += raw[i];
+        }
+    }
+    return text;
+}
+
+// A fresh copy of the unpacked zip, without the file `missing` (relative to its folder), so
+// that every run starts without the stdout.txt and stderr.txt of another.
+std::string copyOfZip(const std::string& missing = "") {
+    char scratch[] = "/tmp/zokk-windows-XXXXXX";
+    const std::string dir = mkdtemp(scratch);
+    EXPECT_EQ(std::system(("cp -r '" + unpacked() + "/.' '" + dir + "'").c_str()), 0);
+    if (!missing.empty()) {
+        EXPECT_EQ(std::remove((dir + "/" + missing).c_str()), 0);
+    }
+    return dir;
+}
+
+void removeTree(const std::string& dir) {
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+void sleepUntil(double when) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(when - e2e::now()));
+}
+
+// When the demo's window shows up on the display: the video mode is set, and the scenes are
+// built from here on; scene 1 starts as soon as they are.
+double windowAppears(Demo& demo, double timeoutSeconds) {
+    const double deadline = e2e::now() + timeoutSeconds;
+    while (e2e::now() < deadline && demo.running()) {
+        if (std::system("xdotool search --name '^ZOKK!!!~~$' >/dev/null 2>&1") == 0) {
+            return e2e::now();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return 0;
+}
+
+// Share of pixels whose channels differ by more than 40: the strongly coloured ones.
+double colouredFraction(const testimages::Image& image) {
+    long coloured = 0;
+    for (size_t i = 0; i < image.rgb.size(); i += 3) {
+        const auto [low, high] = std::minmax({image.rgb[i], image.rgb[i + 1], image.rgb[i + 2]});
+        coloured += high - low > 40;
+    }
+    return static_cast<double>(coloured) / std::max(1, image.width * image.height);
+}
+
+// How much of a golden frame of scene 2 a screenshot shows: the share of the frame's drawn
+// pixels (any channel above 40; its strobe background was black) that the screenshot matches
+// within 40 levels a channel. The strobe behind the title changes from frame to frame, the
+// title itself does not.
+double titleMatch(const testimages::Image& shot, const testimages::Image& reference) {
+    long drawn = 0, matched = 0;
+    for (size_t i = 0; i + 2 < std::min(shot.rgb.size(), reference.rgb.size()); i += 3) {
+        const unsigned char* r = &reference.rgb[i];
+        if (std::max({r[0], r[1], r[2]}) <= 40) {
+            continue;
+        }
+        ++drawn;
+        bool same = true;
+        for (int c = 0; c < 3; ++c) {
+            same = same && std::abs(shot.rgb[i + c] - r[c]) <= 40;
+        }
+        matched += same;
+    }
+    return drawn ? static_cast<double>(matched) / drawn : 0.0;
+}
+
+testimages::Image golden(const std::string& name) {
+    testimages::Image image;
+    EXPECT_TRUE(testimages::loadPNG(harness::reference(name), image)) << name;
+    return image;
+}
+
+TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
+    std::set<std::string> dlls;
+    std::istringstream listing(run("cd '" + unpacked() + "' && find . -type f | sort"));
+    for (std::string file; std::getline(listing, file);) {
+        file = file.substr(2);
+        if (file.size() > 4 && file.compare(file.size() - 4, 4, ".dll") == 0) {
+            dlls.insert(file);
+        } else {
+            EXPECT_TRUE(file == "zokk.exe" || file == "readme.txt" || file.rfind("data/", 0) == 0)
+                << "not for the zip: " << file;
+        }
+    }
+    EXPECT_TRUE(exists(unpacked() + "/zokk.exe"));
+    EXPECT_TRUE(exists(unpacked() + "/readme.txt"));
+    EXPECT_TRUE(exists(unpacked() + "/data/yo.ogg"));
+    EXPECT_TRUE(exists(unpacked() + "/data/kelmar.png"));
+
+    // Every DLL that the executable or a shipped DLL imports is shipped too, or is one of
+    // Windows' own (Wine has each of those in its system32).
+    const std::string system32 =
+        std::string(std::getenv("WINEPREFIX")) + "/drive_c/windows/system32/";
+    std::set<std::string> imported;
+    std::vector<std::string> files = {"zokk.exe"};
+    files.insert(files.end(), dlls.begin(), dlls.end());
+    for (const std::string& file : files) {
+        EXPECT_EQ(run("x86_64-w64-mingw32-objdump -h '" + unpacked() + "/" + file +
+                      "' | grep -c '\\.debug'"),
+                  "0\n")
+            << file << " carries debugging information";
+        std::istringstream names(run("x86_64-w64-mingw32-objdump -p '" + unpacked() + "/" + file +
+                                     "' | sed -n 's/^\\tDLL Name: //p'"));
+        for (std::string dll; std::getline(names, dll);) {
+            std::string lower = dll;
+            std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+            EXPECT_TRUE(dlls.count(dll) || exists(system32 + lower))
+                << file << " imports " << dll << ", neither shipped nor Windows' own";
+            imported.insert(dll);
+        }
+    }
+    for (const std::string& dll : dlls) {
+        EXPECT_TRUE(imported.count(dll)) << dll << " is shipped but nothing imports it";
+    }
+    EXPECT_TRUE(imported.count("SDL.dll"));
+    EXPECT_TRUE(imported.count("SDL_mixer.dll"));
+}
+
+// The best match of a screenshot with any of scene 2's three titles (see titleMatch).
+double titleShown(const testimages::Image& shot) {
+    double best = 0;
+    for (const char* name : {"scene2-950", "scene2-951", "scene2-1651"}) {
+        best = std::max(best, titleMatch(shot, golden(name)));
+    }
+    return best;
+}
+
+bool windowGone(double timeoutSeconds) {
+    const double deadline = e2e::now() + timeoutSeconds;
+    while (e2e::now() < deadline) {
+        if (std::system("xdotool search --name '^ZOKK!!!~~$' >/dev/null 2>&1") != 0) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+TEST(ZokkOnWindows, PlaysTheWholeShowFullScreenAndWritesOnlyStdoutTxt) {
+    const std::string dir = copyOfZip();
+    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}}, dir);
+    const double shown = windowAppears(demo, 60);
+    ASSERT_GT(shown, 0) << "no window";
+    // Each moment is inside its scene when the scenes take less than a second to build:
+    // scene 1 from 0 to 6.3 s, scene 2 to 9.3 s, scene 3 to 16.7 s, scene 4's closing
+    // picture from 24.7 s to the end at 29.9 s.
+    sleepUntil(shown + 3.0);
+    const testimages::Image scene1 = e2e::screenshot();
+    sleepUntil(shown + 7.8);
+    const testimages::Image scene2 = e2e::screenshot();
+    sleepUntil(shown + 13.0);
+    const testimages::Image scene3 = e2e::screenshot();
+    sleepUntil(shown + 27.0);
+    const testimages::Image scene4 = e2e::screenshot();
+
+    ASSERT_TRUE(demo.wait(30));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    EXPECT_GT(e2e::now() - shown, 29.9);
+    expectCompleteShowOutput(textFile(dir + "/stdout.txt"));
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+
+    const std::string out = testimages::outputDir();
+    testimages::savePNG(out + "/windows-scene1.png", scene1);
+    testimages::savePNG(out + "/windows-scene2.png", scene2);
+    testimages::savePNG(out + "/windows-scene3.png", scene3);
+    testimages::savePNG(out + "/windows-scene4.png", scene4);
+    for (const testimages::Image* shot : {&scene1, &scene2, &scene3, &scene4}) {
+        // Full-screen: the 640 x 480 picture covers the whole 640 x 480 display.
+        ASSERT_EQ(shot->width, 640);
+        ASSERT_EQ(shot->height, 480);
+        EXPECT_GT(contrast(*shot), 20.0) << "a blank screen";
+    }
+    // Scene 1 is white wires over a grey strobe; scene 2 shows one of its titles (the
+    // screenshots match one on 96 % or more of its drawn pixels, other scenes on 45 % at
+    // most); scene 3 is mostly strong colour.
+    EXPECT_LT(colouredFraction(scene1), 0.02);
+    EXPECT_LT(titleShown(scene1), 0.6) << "scene 1 looks like a title";
+    EXPECT_GT(titleShown(scene2), 0.85) << "none of scene 2's titles";
+    EXPECT_GT(colouredFraction(scene3), 0.5);
+    // The closing picture is still: the same as its golden frame.
+    EXPECT_TRUE(testimages::matchesReference(scene4, harness::reference("scene4-8000"), 24, 0.02));
+    removeTree(dir);
+}
+
+TEST(ZokkOnWindows, PlaysTheMusicFrom30SecondsInFadingIn) {
+    const std::string dir = copyOfZip();
+    // The disk driver writes a chunk and then waits SDL_DISKAUDIODELAY ms; 90 ms is about the
+    // length of one 4096-frame chunk, so the file fills at about the speed of a sound card.
+    Demo demo(Env{{"SDL_AUDIODRIVER", "disk"},
+                  {"SDL_DISKAUDIOFILE", "zokk-audio.raw"},
+                  {"SDL_DISKAUDIODELAY", "90"}},
+              dir);
+    ASSERT_TRUE(demo.wait(90));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    expectCompleteShowOutput(textFile(dir + "/stdout.txt"));
+    // SDL's disk driver announces itself on standard error; nothing else may be there.
+    expectNoOwnErrors(textFile(dir + "/stderr.txt"));
+
+    const std::vector<float> played = leftChannel(dir + "/zokk-audio.raw");
+    ASSERT_GT(played.size(), 44100u * 5) << "the capture holds seconds of the show";
+    const std::vector<float> music = musicFrom("data/yo.ogg", 30.0, 3.0);
+    ASSERT_GT(music.size(), 44100u * 2);
+    const size_t window = 4410;
+    double best = 0;
+    const size_t start = musicStartIn(played, music, window, 2 * 44100, best);
+    EXPECT_GT(best, 0.95) << "what plays is data/yo.ogg from 30 s on";
+    EXPECT_LT(start, 44100u) << "the music starts within a second";
+    // Two seconds on it plays in step with the file at the file's own level: the fade-in
+    // (one 4096-frame step of SDL_mixer) is over, and it never made the start louder.
+    const size_t later = 2 * 44100;
+    ASSERT_LT(start + later + window, played.size());
+    EXPECT_GT(correlation(&played[start + later], &music[later], window), 0.95);
+    EXPECT_NEAR(rms(&played[start + later], window) / rms(&music[later], window), 1.0, 0.1);
+    EXPECT_LE(rms(&played[start], window) / rms(&music[0], window), 1.05);
+    removeTree(dir);
+}
+
+TEST(ZokkOnWindows, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
+    const std::string dir = copyOfZip();
+    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}}, dir);
+    const double shown = windowAppears(demo, 60);
+    ASSERT_GT(shown, 0) << "no window";
+    sleepUntil(shown + 7.8);
+    const testimages::Image scene2 = e2e::screenshot();
+    e2e::pressKey("Escape");
+    // The show ends and its window closes at once (within 2 s on a busy machine: a frame of
+    // scene 2 under Wine and software OpenGL can take a few hundred milliseconds).
+    EXPECT_TRUE(windowGone(2.0));
+    ASSERT_TRUE(demo.wait(20));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    const std::string out = textFile(dir + "/stdout.txt");
+    EXPECT_EQ(linesIn(out), 1) << out;
+    EXPECT_NE(out.find(sceneLabels[0]), std::string::npos) << out;
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+    EXPECT_GT(titleShown(scene2), 0.85) << "Escape was not pressed during scene 2";
+    removeTree(dir);
+}
+
+class ZokkOnWindowsMissingPicture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ZokkOnWindowsMissingPicture, WritesTheLoadersLineToStderrTxtAndExits1) {
+    const std::string dir = copyOfZip(std::string("data/") + GetParam());
+    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}}, dir);
+    ASSERT_TRUE(demo.wait(60));
+    EXPECT_EQ(demo.exitStatus(), 1);
+    EXPECT_EQ(textFile(dir + "/stderr.txt"),
+              std::string("PNG: Failed to open data/") + GetParam() + " for reading\n");
+    EXPECT_FALSE(exists(dir + "/stdout.txt")) << "no scene ran:\n" << slurp(dir + "/stdout.txt");
+    removeTree(dir);
+}
+
+// The first picture loaded and the last one.
+INSTANTIATE_TEST_SUITE_P(FirstAndLast, ZokkOnWindowsMissingPicture,
+                         ::testing::Values("dizuduv.png", "quenbrite.png"));
+
+} // namespace
