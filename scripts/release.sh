@@ -91,8 +91,12 @@ Files
   sudo apt install libsdl1.2-compat-shim libsdl-mixer1.2 libpng16-16 libgl1 libglu1-mesa
   Made by scripts/package.sh from the same build as the package.
 - $zip
-  Windows (64-bit) with OpenGL: unzip it and start zokk in the unpacked folder.
-  Made by scripts/build-windows.sh, cross-compiled with MinGW-w64.
+  Windows (64-bit) with OpenGL: unzip it and double-click zokk.exe in the unpacked
+  zokk-win64 folder. It runs full-screen at 640 x 480; f does nothing there (SDL 1.2's
+  Windows drivers cannot leave full-screen). Its output goes to stdout.txt and stderr.txt
+  beside zokk.exe, each removed at exit when empty.
+  Made by scripts/build-windows.sh, cross-compiled with MinGW-w64 against SDL 1.2,
+  SDL_mixer, libvorbis, libogg, libpng and zlib built from Debian's source packages.
 - $video
   The whole show as a video, $about_video.
   Made by scripts/capture.sh.
