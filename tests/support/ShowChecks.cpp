@@ -125,4 +125,21 @@ size_t musicStartIn(const std::vector<float>& played, const std::vector<float>& 
     return start;
 }
 
+void expectMusicFrom30Seconds(const std::string& capturePath, double minSeconds) {
+    const std::vector<float> played = leftChannel(capturePath);
+    ASSERT_GT(played.size(), 44100u * minSeconds) << "the capture is too short";
+    const std::vector<float> music = musicFrom("data/yo.ogg", 30.0, 3.0);
+    ASSERT_GT(music.size(), 44100u * 2);
+    const size_t window = 4410;
+    double best = 0;
+    const size_t start = musicStartIn(played, music, window, 2 * 44100, best);
+    EXPECT_GT(best, 0.95) << "what plays is data/yo.ogg from 30 s on";
+    EXPECT_LT(start, 44100u) << "the music starts within a second of the show";
+    const size_t later = 2 * 44100;
+    ASSERT_LT(start + later + window, played.size());
+    EXPECT_GT(correlation(&played[start + later], &music[later], window), 0.95);
+    EXPECT_NEAR(rms(&played[start + later], window) / rms(&music[later], window), 1.0, 0.1);
+    EXPECT_LE(rms(&played[start], window) / rms(&music[0], window), 1.05);
+}
+
 } // namespace showchecks

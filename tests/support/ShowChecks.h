@@ -41,4 +41,11 @@ double rms(const float* a, size_t n);
 size_t musicStartIn(const std::vector<float>& played, const std::vector<float>& music,
                     size_t window, size_t searchFrames, double& best);
 
+// The sound the show wrote through SDL's disk audio driver (raw signed 16-bit stereo at
+// 44.1 kHz, at least minSeconds of it) is data/yo.ogg from 30 s: it starts within a second,
+// two seconds later it still plays in step at the file's own level (SDL_mixer fades in by
+// one 4096-frame step, so the 100 ms fade-in is long over), and the fade never makes the start
+// louder than the file.
+void expectMusicFrom30Seconds(const std::string& capturePath, double minSeconds);
+
 } // namespace showchecks
