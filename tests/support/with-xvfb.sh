@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Usage: with-xvfb.sh GLREADY COMMAND [ARGS...]
-# Runs COMMAND under an Xvfb of its own (640x480x24, on a display number the server picks
-# itself), after GLREADY has confirmed that OpenGL answers on it. The server is always stopped
-# afterwards, also when the command fails or the script is interrupted. A user's own display
-# is never used.
+# Usage: with-xvfb.sh [--screen WIDTHxHEIGHTxDEPTH] GLREADY COMMAND [ARGS...]
+# Runs COMMAND under an Xvfb of its own (640x480x24 unless --screen says otherwise, on a
+# display number the server picks itself), after GLREADY has confirmed that OpenGL answers on
+# it. The server is always stopped afterwards, also when the command fails or the script is
+# interrupted. A user's own display is never used.
 set -u
+screen=640x480x24
+if [ "${1:-}" = --screen ]; then
+    screen=$2
+    shift 2
+fi
 glready=$1
 shift
 
 fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
 xvfb=$!
 cleanup() {
     [ -n "${watchdog:-}" ] && kill "$watchdog" 2>/dev/null
