@@ -129,6 +129,17 @@ double differingFraction(const Image& a, const Image& b, int channelTolerance) {
     return double(differing) / (a.width * a.height);
 }
 
+int worstDifference(const Image& a, const Image& b) {
+    if (a.width != b.width || a.height != b.height) {
+        return 256;
+    }
+    int worst = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) {
+        worst = std::max(worst, std::abs(a.rgb[i] - b.rgb[i]));
+    }
+    return worst;
+}
+
 void meanColour(const Image& image, double mean[3]) {
     double sum[3] = {0, 0, 0};
     for (size_t i = 0; i < image.rgb.size(); i += 3) {

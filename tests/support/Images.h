@@ -36,6 +36,9 @@ std::string outputDir();
 // Share of pixels where any channel differs by more than channelTolerance (1 for other sizes).
 double differingFraction(const Image& a, const Image& b, int channelTolerance);
 
+// The largest difference of any channel of any pixel (256 for other sizes).
+int worstDifference(const Image& a, const Image& b);
+
 // Mean of each channel over the whole image, 0..255.
 void meanColour(const Image& image, double mean[3]);
 

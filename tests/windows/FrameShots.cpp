@@ -1,0 +1,134 @@
+// The frame test's build of zokk.exe (zokk-frames.exe): the demo's own main, script, scenes and
+// loop, linked with wraps of SDL_GetTicks and SDL_GL_SwapBuffers that step the clock through
+// chosen moments of each scene and write those frames out, and of rand and srand with the GNU C
+// library's generator (web/GnuRandom). Its frames are then the ones the golden-frame tests draw
+// on Linux (tests/support/SceneHarness): each scene started at tick 100000, rand() seeded with
+// 1 before each of two frames at the moment, the second one kept.
+//
+// ZOKK_SHOTS lists the moments as "<scene>-<ms>" words, scenes counted from 1, in playing
+// order and each before its scene's end. Every such frame is written to shot-<scene>-<ms>.rgb
+// in the working directory: 640 x 480 RGB, bottom row first, as OpenGL reads it.
+#include "GnuRandom.h"
+#include "Script.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern "C" {
+Uint32 __wrap_SDL_GetTicks(void);
+void __real_SDL_GL_SwapBuffers(void);
+void __wrap_SDL_GL_SwapBuffers(void);
+int __wrap_rand(void);
+void __wrap_srand(unsigned seed);
+}
+
+namespace {
+
+const Uint32 sceneStart = 100000;
+
+// One pass of the main loop: it handles the events (a swap), maybe switches scenes, and draws
+// one frame of the current scene (another swap).
+struct Pass {
+    Uint32 ticks;
+    // At a scene's end: the loop's first reading sees the scene over, every later one finds
+    // the clock back at sceneStart, where the next scene starts.
+    bool restart;
+    bool seeded;      // rand() is seeded with 1 before the frame
+    std::string shot; // the frame is written to this file
+};
+
+[[noreturn]] void fail(const std::string& why) {
+    std::fprintf(stderr, "zokk-frames: %s\n", why.c_str());
+    std::exit(2);
+}
+
+std::vector<Pass> planFrom(const char* shots) {
+    if (!shots) {
+        fail("ZOKK_SHOTS is not set");
+    }
+    // The first pass starts scene 1, at sceneStart.
+    std::vector<Pass> plan{{sceneStart, false, false, ""}};
+    int scene = 1;
+    std::istringstream words(shots);
+    for (std::string word; words >> word;) {
+        int wanted = 0;
+        unsigned ms = 0;
+        char end = 0;
+        if (std::sscanf(word.c_str(), "%d-%u%c", &wanted, &ms, &end) != 2 || wanted < scene ||
+            wanted > Script::sceneCount || ms >= Script::durations[wanted - 1]) {
+            fail("not a moment of a later scene, before its end: " + word);
+        }
+        for (; scene < wanted; ++scene) {
+            plan.push_back({sceneStart + Script::durations[scene - 1], true, false, ""});
+        }
+        plan.push_back({sceneStart + ms, false, true, ""});
+        plan.push_back({sceneStart + ms, false, true, "shot-" + word + ".rgb"});
+    }
+    for (; scene <= Script::sceneCount; ++scene) {
+        plan.push_back({sceneStart + Script::durations[scene - 1], true, false, ""});
+    }
+    return plan;
+}
+
+std::vector<Pass> plan;
+size_t next = 0; // the pass that the next events swap begins
+Uint32 ticks = sceneStart;
+bool restartAtNextRead = false;
+unsigned swaps = 0;
+GnuRandom random;
+
+void writeFrame(const std::string& path) {
+    std::vector<unsigned char> pixels(640 * 480 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file || std::fwrite(pixels.data(), 1, pixels.size(), file) != pixels.size()) {
+        fail("cannot write " + path);
+    }
+    std::fclose(file);
+}
+
+} // namespace
+
+Uint32 __wrap_SDL_GetTicks(void) {
+    const Uint32 now = ticks;
+    if (restartAtNextRead) {
+        restartAtNextRead = false;
+        ticks = sceneStart;
+    }
+    return now;
+}
+
+void __wrap_SDL_GL_SwapBuffers(void) {
+    if (plan.empty()) {
+        plan = planFrom(std::getenv("ZOKK_SHOTS"));
+    }
+    // The odd swaps are the events' swaps, each the start of a pass; the even ones end a
+    // scene's frame.
+    if (++swaps % 2 == 1) {
+        if (next < plan.size()) {
+            ticks = plan[next].ticks;
+            restartAtNextRead = plan[next].restart;
+            if (plan[next].seeded) {
+                random.seed(1);
+            }
+            ++next;
+        }
+    } else if (next > 0 && !plan[next - 1].shot.empty()) {
+        writeFrame(plan[next - 1].shot);
+    }
+    __real_SDL_GL_SwapBuffers();
+}
+
+int __wrap_rand(void) {
+    return random.next();
+}
+
+void __wrap_srand(unsigned seed) {
+    random.seed(seed);
+}
