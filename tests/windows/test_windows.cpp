@@ -1,20 +1,25 @@
 // The Windows build as a Windows user gets it: zokk.exe started under Wine from a copy of the
-// unpacked zip, on the test's own Xvfb. run-wine-tests.sh builds and unpacks the zip, and sets
-// up the Wine prefix that $ZOKK_EXE (wine-zokk.sh) runs the executable with.
+// unpacked zip, on the test's own Xvfb. run-wine-tests.sh builds and unpacks the zip, sets up
+// the Wine prefix that $ZOKK_EXE (wine-zokk.sh) runs the executable with, and runs the
+// ZokkOnWindowsDesktop cases on a 1280 x 720 screen, the others on a 640 x 480 one.
 //
-// SDL's clock cannot be frozen in a Windows process, so the screenshots are taken at times
-// counted from the moment the window appears, each well inside its scene, and compared with
-// the scenes' colours and shapes rather than with a frame of a known time (the closing
-// picture of scene 4 is still, so it is compared with its golden frame).
+// The shipped zokk.exe runs on SDL's own clock, so its screenshots are taken at times counted
+// from the moment the window appears, each well inside its scene, and compared with the
+// scenes' colours and shapes (the closing picture of scene 4 is still, so it is compared with
+// its golden frame). Exact frames come from the test build zokk-frames.exe
+// ($ZOKK_FRAMES_EXE, FrameShots.cpp), which steps the clock itself.
 #include "Images.h"
 #include "Process.h"
 #include "SceneHarness.h"
+#include "Script.h"
 #include "ShowChecks.h"
 
+#include <X11/Xlib.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
@@ -184,8 +189,12 @@ TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
             imported.insert(dll);
         }
     }
+    // SDL.dll loads SDL2.dll when SDL starts instead of importing it.
+    EXPECT_TRUE(dlls.count("SDL2.dll"));
+    EXPECT_NE(slurp(unpacked() + "/SDL.dll").find("SDL2.dll"), std::string::npos);
+    imported.insert("SDL2.dll");
     for (const std::string& dll : dlls) {
-        EXPECT_TRUE(imported.count(dll)) << dll << " is shipped but nothing imports it";
+        EXPECT_TRUE(imported.count(dll)) << dll << " is shipped but nothing loads it";
     }
     EXPECT_TRUE(imported.count("SDL.dll"));
     EXPECT_TRUE(imported.count("SDL_mixer.dll"));
@@ -259,12 +268,10 @@ TEST(ZokkOnWindows, PlaysTheWholeShowFullScreenAndWritesOnlyStdoutTxt) {
 
 TEST(ZokkOnWindows, PlaysTheMusicFrom30SecondsInFadingIn) {
     const std::string dir = copyOfZip();
-    // The disk driver writes a chunk and then waits SDL_DISKAUDIODELAY ms; 90 ms is about the
-    // length of one 4096-frame chunk, so the file fills at about the speed of a sound card.
-    Demo demo(Env{{"SDL_AUDIODRIVER", "disk"},
-                  {"SDL_DISKAUDIOFILE", "zokk-audio.raw"},
-                  {"SDL_DISKAUDIODELAY", "90"}},
-              dir);
+    // The disk driver waits a chunk's length after writing it, so the file fills at the speed
+    // of a sound card. (SDL_DISKAUDIODELAY must stay unset: SDL's getenv on Windows returns one
+    // shared buffer, and reading the delay would overwrite the file name read before it.)
+    Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", "zokk-audio.raw"}}, dir);
     ASSERT_TRUE(demo.wait(90));
     EXPECT_EQ(demo.exitStatus(), 0);
     expectCompleteShowOutput(textFile(dir + "/stdout.txt"));
@@ -312,5 +319,181 @@ TEST_P(ZokkOnWindowsMissingPicture, WritesTheLoadersLineToStderrTxtAndExits1) {
 // The first picture loaded and the last one.
 INSTANTIATE_TEST_SUITE_P(FirstAndLast, ZokkOnWindowsMissingPicture,
                          ::testing::Values("dizuduv.png", "quenbrite.png"));
+
+// A frame that zokk-frames.exe wrote: 640 x 480 RGB, bottom row first.
+testimages::Image rawFrame(const std::string& path) {
+    const std::string raw = slurp(path);
+    testimages::Image image;
+    const size_t row = 640 * 3;
+    if (raw.size() == row * 480) {
+        image.width = 640;
+        image.height = 480;
+        image.rgb.resize(raw.size());
+        for (size_t y = 0; y < 480; ++y) {
+            std::copy_n(raw.data() + (479 - y) * row, row, image.rgb.begin() + y * row);
+        }
+    }
+    return image;
+}
+
+TEST(ZokkOnWindowsFrames, TheTestBuildDrawsEveryScenesGoldenFrames) {
+    // Every golden frame "scene<k>-<ms>" of a moment the show reaches (before its scene ends).
+    std::set<std::pair<int, unsigned>> moments;
+    for (const auto& entry : std::filesystem::directory_iterator("tests/references")) {
+        int scene = 0;
+        unsigned ms = 0;
+        if (std::sscanf(entry.path().filename().c_str(), "scene%d-%u.png", &scene, &ms) == 2 &&
+            ms < Script::durations[scene - 1]) {
+            moments.insert({scene, ms});
+        }
+    }
+    std::string shots;
+    for (const auto& [scene, ms] : moments) {
+        shots += std::to_string(scene) + "-" + std::to_string(ms) + " ";
+    }
+    const std::string dir = copyOfZip();
+    ASSERT_EQ(std::system(("cp '" + std::string(std::getenv("ZOKK_FRAMES_EXE")) + "' '" + dir +
+                           "/zokk.exe'")
+                              .c_str()),
+              0);
+    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}, {"ZOKK_SHOTS", shots}}, dir);
+    ASSERT_TRUE(demo.wait(120));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+
+    // At the golden-frame tests' tolerance: 16 levels a channel, 1 % of the pixels beyond.
+    int worst[Script::sceneCount] = {};
+    std::set<int> scenes;
+    for (const auto& [scene, ms] : moments) {
+        const std::string name = "scene" + std::to_string(scene) + "-" + std::to_string(ms);
+        const auto frame =
+            rawFrame(dir + "/shot-" + std::to_string(scene) + "-" + std::to_string(ms) + ".rgb");
+        EXPECT_TRUE(testimages::matchesReference(frame, harness::reference(name), 16, 0.01))
+            << name;
+        worst[scene - 1] =
+            std::max(worst[scene - 1], testimages::worstDifference(frame, golden(name)));
+        scenes.insert(scene);
+    }
+    EXPECT_EQ(scenes.size(), 4u) << "a scene without golden frames";
+    for (int scene = 1; scene <= Script::sceneCount; ++scene) {
+        std::cout << "scene " << scene << ": worst channel difference " << worst[scene - 1]
+                  << std::endl;
+    }
+    removeTree(dir);
+}
+
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Where the demo's picture is on the display. Wine draws the frame of a window itself and
+// gives the OpenGL picture a child window of its own, the client area.
+Rect pictureRect() {
+    Rect r;
+    const std::string id = run("xdotool search --name '^ZOKK!!!~~$' | head -n 1");
+    Display* display = XOpenDisplay(nullptr);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (display && !id.empty() &&
+        XQueryTree(display, std::stoul(id), &root, &parent, &children, &count) && count == 1) {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display, children[0], &attributes);
+        Window unused;
+        XTranslateCoordinates(display, children[0], root, 0, 0, &r.x, &r.y, &unused);
+        r.width = attributes.width;
+        r.height = attributes.height;
+    }
+    if (children) {
+        XFree(children);
+    }
+    if (display) {
+        XCloseDisplay(display);
+    }
+    return r;
+}
+
+// The part r of image, sampled at every step-th half pixel (step 2: as it is; 3: shrunk by 1.5).
+testimages::Image part(const testimages::Image& image, Rect r, int step = 2) {
+    testimages::Image out;
+    out.width = r.width * 2 / step;
+    out.height = r.height * 2 / step;
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            const unsigned char* p = image.at(std::min(image.width - 1, r.x + (step * x + 1) / 2),
+                                              std::min(image.height - 1, r.y + (step * y + 1) / 2));
+            out.rgb.insert(out.rgb.end(), p, p + 3);
+        }
+    }
+    return out;
+}
+
+// Full-screen on the 1280 x 720 screen: the window covers it, the picture fills the middle
+// 960 x 720 and black bars the sides. Returns the picture shrunk back to 640 x 480.
+testimages::Image fullScreenPicture(const char* when) {
+    const Rect r = pictureRect();
+    EXPECT_TRUE(r.x == 0 && r.y == 0 && r.width == 1280 && r.height == 720)
+        << when << ": the window is " << r.width << " x " << r.height << " at " << r.x << ", "
+        << r.y;
+    const testimages::Image screen = e2e::screenshot();
+    for (const Rect bar : {Rect{0, 0, 160, 720}, Rect{1120, 0, 160, 720}}) {
+        const testimages::Image side = part(screen, bar);
+        testimages::Image black = side;
+        std::fill(black.rgb.begin(), black.rgb.end(), 0);
+        EXPECT_LE(testimages::worstDifference(side, black), 8) << when << ": no black bar";
+    }
+    return part(screen, Rect{160, 0, 960, 720}, 3);
+}
+
+testimages::Image windowPicture(const char* when) {
+    const Rect r = pictureRect();
+    EXPECT_TRUE(r.width == 640 && r.height == 480)
+        << when << ": the window is " << r.width << " x " << r.height;
+    return part(e2e::screenshot(), r);
+}
+
+// Two pictures half a second apart in scene 1: white wires over a grey strobe, moving.
+void expectScene1Drawing(const testimages::Image& a, const testimages::Image& b, const char* when) {
+    EXPECT_GT(contrast(a), 20.0) << when << ": a blank picture";
+    EXPECT_LT(colouredFraction(a), 0.02) << when << ": not scene 1";
+    EXPECT_GT(testimages::differingFraction(a, b, 16), 0.01) << when << ": the show stands still";
+}
+
+TEST(ZokkOnWindowsDesktop, FullScreenScalesToTheDesktopAndFTogglesAnyNumberOfTimes) {
+    const std::string dir = copyOfZip();
+    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}}, dir);
+    const double shown = windowAppears(demo, 60);
+    ASSERT_GT(shown, 0) << "no window";
+    // Scene 1 (to 6.3 s once the scenes are built): full-screen, a window, full-screen.
+    const char* steps[] = {"full-screen", "after f", "after f again"};
+    for (int step = 0; step < 3; ++step) {
+        sleepUntil(shown + 2.0 + 1.4 * step);
+        const auto a = step == 1 ? windowPicture(steps[step]) : fullScreenPicture(steps[step]);
+        sleepUntil(shown + 2.5 + 1.4 * step);
+        const auto b = step == 1 ? windowPicture(steps[step]) : fullScreenPicture(steps[step]);
+        expectScene1Drawing(a, b, steps[step]);
+        e2e::pressKey("f");
+    }
+    // Back in a window for scene 2's titles, then full-screen and a window in scene 3, whose
+    // pictures are textures as the titles are: none may be lost in a toggle.
+    sleepUntil(shown + 7.8);
+    EXPECT_GT(titleShown(windowPicture("scene 2")), 0.85) << "none of scene 2's titles";
+    e2e::pressKey("f");
+    sleepUntil(shown + 11.0);
+    EXPECT_GT(colouredFraction(fullScreenPicture("scene 3")), 0.5);
+    e2e::pressKey("f");
+    sleepUntil(shown + 13.0);
+    EXPECT_GT(colouredFraction(windowPicture("scene 3, again")), 0.5);
+    e2e::pressKey("f");
+    // The closing picture, full-screen after six toggles.
+    sleepUntil(shown + 27.0);
+    EXPECT_TRUE(testimages::matchesReference(fullScreenPicture("the end"),
+                                             harness::reference("scene4-8000"), 24, 0.02));
+
+    ASSERT_TRUE(demo.wait(30));
+    EXPECT_EQ(demo.exitStatus(), 0);
+    expectCompleteShowOutput(textFile(dir + "/stdout.txt"));
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+    removeTree(dir);
+}
 
 } // namespace
