@@ -65,13 +65,15 @@ windows)
     ;;
 esac
 
-# One build at a time per cache: the sources and a half-built prefix are shared.
-exec 9>"$cache/lock"
-flock 9
-
+# The sources are shared by all targets: one fetch at a time. Then one build at a time for
+# each target, which another run of the same waits for and reuses.
 sources="$cache/sources"
+exec 9>"$cache/sources.lock"
+flock 9
 versions=$("$root/scripts/debian-source.sh" "$sources" \
     zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
+exec 9>"$cache/$target.lock"
+flock 9
 key=$({
     echo "$target"
     echo "$versions"
