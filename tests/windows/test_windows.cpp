@@ -352,10 +352,8 @@ TEST(ZokkOnWindowsFrames, TheTestBuildDrawsEveryScenesGoldenFrames) {
         shots += std::to_string(scene) + "-" + std::to_string(ms) + " ";
     }
     const std::string dir = copyOfZip();
-    ASSERT_EQ(std::system(("cp '" + std::string(std::getenv("ZOKK_FRAMES_EXE")) + "' '" + dir +
-                           "/zokk.exe'")
-                              .c_str()),
-              0);
+    std::filesystem::copy_file(std::getenv("ZOKK_FRAMES_EXE"), dir + "/zokk.exe",
+                               std::filesystem::copy_options::overwrite_existing);
     Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}, {"ZOKK_SHOTS", shots}}, dir);
     ASSERT_TRUE(demo.wait(120));
     EXPECT_EQ(demo.exitStatus(), 0);
