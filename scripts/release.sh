@@ -92,11 +92,12 @@ Files
   Made by scripts/package.sh from the same build as the package.
 - $zip
   Windows (64-bit) with OpenGL: unzip it and double-click zokk.exe in the unpacked
-  zokk-win64 folder. It runs full-screen at 640 x 480; f does nothing there (SDL 1.2's
-  Windows drivers cannot leave full-screen). Its output goes to stdout.txt and stderr.txt
-  beside zokk.exe, each removed at exit when empty.
-  Made by scripts/build-windows.sh, cross-compiled with MinGW-w64 against SDL 1.2,
-  SDL_mixer, libvorbis, libogg, libpng and zlib built from Debian's source packages.
+  zokk-win64 folder. It runs full-screen at the desktop's own resolution, the picture
+  scaled to fit, and f toggles a 640 x 480 window, as on Linux. Its output goes to
+  stdout.txt and stderr.txt beside zokk.exe, each removed at exit when empty.
+  Made by scripts/build-windows.sh, cross-compiled with MinGW-w64 against the SDL 1.2
+  compatibility layer over SDL2, SDL_mixer, libvorbis, libogg, libpng and zlib, built from
+  Debian's source packages (the compatibility layer from its pinned upstream archive).
 - $video
   The whole show as a video, $about_video.
   Made by scripts/capture.sh.
