@@ -36,7 +36,8 @@ const Uint32 sceneStart = 100000;
 struct Pass {
     Uint32 ticks;
     // At a scene's end: the loop's first reading sees the scene over, every later one finds
-    // the clock back at sceneStart, where the next scene starts.
+    // the clock back at sceneStart, where the next scene starts. (The ending scene's statistics
+    // line then reads a running time of 0: this build's standard output is not the show's.)
     bool restart;
     bool seeded;      // rand() is seeded with 1 before the frame
     std::string shot; // the frame is written to this file
