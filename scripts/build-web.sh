@@ -17,7 +17,9 @@ prefix=${ZOKK_WEB_CACHE:-$HOME/.cache/zokk/web}/prefix
 "$root/web/build-libs.sh" "$prefix"
 
 build=${ZOKK_WEB_BUILD:-$root/build-web}
-emcmake cmake -S "$root/web" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DZOKK_WEB_PREFIX="$prefix" -DZOKK_WEB_OUT="$out" >/dev/null
+# A tree configured from another source folder (web/ was a project of its own) starts afresh.
+grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build/CMakeCache.txt" || rm -f "$build/CMakeCache.txt"
+(cd "$root" && cmake --preset web -B "$build" -DZOKK_WEB_PREFIX="$prefix" -DZOKK_WEB_OUT="$out") \
+    >/dev/null
 cmake --build "$build" -j2
 echo "build-web: the page is in $out ($(du -sk "$out" | cut -f1) KiB)"

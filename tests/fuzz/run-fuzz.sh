@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Usage: tests/fuzz/run-fuzz.sh SECONDS
-# Builds the PNG loader's fuzz target with clang (libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-fuzz/ and runs it for SECONDS seconds. The corpus grows
-# in build-fuzz/corpus (seeded by make_seeds); a crashing input is saved under
-# build-fuzz/artifacts/ and makes the script fail. The loader's own error lines are muted.
+# Builds the PNG loader's fuzz target with the fuzz preset (clang with libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer) in build-fuzz/ and runs it for SECONDS
+# seconds. The corpus grows in build-fuzz/corpus (seeded by make_seeds); a crashing input is
+# saved under build-fuzz/artifacts/ and makes the script fail. The loader's own error lines are
+# muted.
 #
 # libpng is compiled in with the same instrumentation from Debian's source package, fetched
 # once into build-fuzz/sources by scripts/debian-source.sh (from the mirror this machine's apt
@@ -31,11 +32,13 @@ else
     echo "run-fuzz: libpng source not available; fuzzing against the system's libpng" >&2
 fi
 
-CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZOKK_LIBPNG_SOURCE="$libpng_source" >/dev/null
-cmake --build "$build" -j2
-"$build/make_seeds" "$build/seeds"
+# A tree configured from another source folder (tests/fuzz/ was a project of its own) starts
+# afresh.
+grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build/CMakeCache.txt" || rm -f "$build/CMakeCache.txt"
+(cd "$root" && cmake --preset fuzz -B "$build" -DZOKK_LIBPNG_SOURCE="$libpng_source") >/dev/null
+cmake --build "$build" -j2 --target fuzz_PNGImage make_seeds
+"$build/tests/fuzz/make_seeds" "$build/seeds"
 
-"$build/fuzz_PNGImage" -max_total_time="$seconds" -close_fd_mask=2 -print_final_stats=1 \
+"$build/tests/fuzz/fuzz_PNGImage" -max_total_time="$seconds" -close_fd_mask=2 -print_final_stats=1 \
     -dict="$here/png.dict" -max_len=4096 -rss_limit_mb=4096 \
     -artifact_prefix="$build/artifacts/" "$build/corpus" "$build/seeds"
