@@ -17,10 +17,8 @@ if [ "$(cat "$build/deps-prefix" 2>/dev/null)" != "$prefix" ]; then
     mkdir -p "$build"
     echo "$prefix" >"$build/deps-prefix"
 fi
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DZOKK_DEPS_PREFIX="$prefix" \
-    >/dev/null
-cmake --build "$build" --target zokk -j"${ZOKK_JOBS:-2}"
+(cd "$root" && cmake --preset windows -DZOKK_DEPS_PREFIX="$prefix" >/dev/null &&
+    cmake --build --preset windows -j"${ZOKK_JOBS:-2}")
 
 name=zokk-win64
 stage="$build/stage/$name"

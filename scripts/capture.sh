@@ -94,11 +94,9 @@ exe=${ZOKK_CAPTURE:-}
 if [ -n "$exe" ]; then
     exe="$(cd "$(dirname -- "$exe")" && pwd)/$(basename -- "$exe")"
 else
-    build="$root/build-release"
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF \
-        -DZOKK_TOOLS=OFF >/dev/null
-    cmake --build "$build" --target zokk-capture -j"$(nproc)" >/dev/null
-    exe="$build/capture/zokk-capture"
+    (cd "$root" && cmake --preset release >/dev/null &&
+        cmake --build --preset release --target zokk-capture -j"$(nproc)" >/dev/null)
+    exe="$root/build-release/capture/zokk-capture"
 fi
 
 # The soundtrack as the show's own script has it.

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF
-cmake --build "$root/build-release" --target zokk -j"$(nproc)"
 cd "$root"
+cmake --preset release
+cmake --build --preset release --target zokk -j"$(nproc)"
 exec "$root/build-release/zokk"

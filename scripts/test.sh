@@ -12,12 +12,8 @@ if [ -z "${ZOKK_SOURCES:-}" ] && [ -d "$root/../shared/sources" ]; then
 fi
 "$root/scripts/install-deps.sh" --tests
 
-cmake -S "$root" -B "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$root/build-test" -j"$jobs"
-(cd "$root/build-test" && ctest --output-on-failure -j"$jobs")
-
-cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZOKK_SANITIZE=ON \
-    -DZOKK_TOOLS=OFF
-cmake --build "$root/build-asan" -j"$jobs"
-(cd "$root/build-asan" && ctest --output-on-failure -j"$jobs" -L unit)
-(cd "$root/build-asan" && ctest --output-on-failure -R '^e2e_test_SteppedShow$')
+# The test and asan workflows of CMakePresets.json, each configure, build and tests.
+export CMAKE_BUILD_PARALLEL_LEVEL=$jobs CTEST_PARALLEL_LEVEL=$jobs
+cd "$root"
+cmake --workflow --preset test
+cmake --workflow --preset asan

@@ -7,12 +7,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 "$root/scripts/install-deps.sh" --tests
 build="$root/build-bench"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TOOLS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target zokk glready bench_emptypass bench_firstframe >/dev/null
+cd "$root"
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$(nproc)" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$root"
 SDL_AUDIODRIVER=dummy "$root/tests/support/with-xvfb.sh" "$build/tests/glready" bash -c '
     set -e
     build=$1 work=$2

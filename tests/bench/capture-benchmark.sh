@@ -7,11 +7,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 "$root/scripts/install-deps.sh" --capture
-build="$root/build-release"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF \
-    >/dev/null
-cmake --build "$build" --target zokk-capture -j"$(nproc)" >/dev/null
-export ZOKK_CAPTURE="$build/capture/zokk-capture"
+(cd "$root" && cmake --preset release >/dev/null &&
+    cmake --build --preset release --target zokk-capture -j"$(nproc)" >/dev/null)
+export ZOKK_CAPTURE="$root/build-release/capture/zokk-capture"
 show_ms=$("$ZOKK_CAPTURE" --soundtrack | sed -n 's/^length_ms //p')
 
 out=$(mktemp -d)
