@@ -49,8 +49,13 @@ void printSoundtrack() {
 }
 
 // Xlib ends the process (status 1) when the connection to the display breaks, right after
-// this handler, which says so in one line of the capture's own.
+// this handler, which says so in one line of the capture's own. Ctrl-C or a hang-up reaches
+// the private X server too, which may then go first: that is no fault, and ends as the signal
+// does.
 int displayLost(Display* display) {
+    if (StopSignals::caught() != 0) {
+        std::exit(StopSignals::exitStatus(1));
+    }
     std::fprintf(stderr, "zokk-capture: lost the display %s: its X server went away\n",
                  DisplayString(display));
     return 0;
