@@ -4,11 +4,13 @@
 // missing data and an interrupted capture.
 #include "GLTestWindow.h"
 #include "Images.h"
+#include "Process.h"
 #include "Sample.h"
 #include "Sample2.h"
 #include "Sample3.h"
 #include "Sample4.h"
 #include "SceneHarness.h"
+#include "ShowChecks.h"
 
 #include <algorithm>
 #include <chrono>
@@ -422,37 +424,214 @@ TEST(Capture, MissingMusicGivesAWarningAndSilenceOfTheSameLength) {
     std::remove(file.c_str());
 }
 
+// A capture run as a terminal runs it: through the shell, in a process group of its own, so
+// that a test can signal the group, find its ffmpeg or Xvfb, and see what outlives it.
+class GroupRun {
+public:
+    explicit GroupRun(const std::string& command) : errPath(scratch() + "/group-stderr.txt") {
+        std::fflush(nullptr); // or the child would write out what the test has buffered
+        started = e2e::now();
+        pid = fork();
+        if (pid == 0) {
+            setpgid(0, 0);
+            freopen("/dev/null", "w", stdout);
+            freopen(errPath.c_str(), "w", stderr);
+            // exec: the command itself leads the group, as a terminal's job does.
+            const std::string line = "exec " + command;
+            execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        setpgid(pid, pid);
+    }
+    ~GroupRun() {
+        if (pid > 0) {
+            kill(-pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+
+    // The group's processes still alive (a zombie is not), as "pid name".
+    std::vector<std::string> alive() const {
+        std::vector<std::string> found;
+        for (const std::string& entry : filesIn("/proc")) {
+            const std::string stat = readAll("/proc/" + entry + "/stat");
+            const size_t close = stat.rfind(')');
+            if (close == std::string::npos) {
+                continue;
+            }
+            std::istringstream fields(stat.substr(close + 2));
+            char state = 0;
+            pid_t parent = 0, group = 0;
+            fields >> state >> parent >> group;
+            if (group == pid && state != 'Z') {
+                found.push_back(entry + " " +
+                                stat.substr(stat.find('(') + 1, close - stat.find('(') - 1));
+            }
+        }
+        return found;
+    }
+    pid_t pidOf(const std::string& name) const {
+        for (const std::string& process : alive()) {
+            if (process.substr(process.find(' ') + 1) == name) {
+                return std::stoi(process);
+            }
+        }
+        return -1;
+    }
+    // Waits until a file in dir has grown past 100 kB: the encoder is writing.
+    bool writingIn(const std::string& dir) const {
+        for (int i = 0; i < 1200; ++i) {
+            for (const std::string& name : filesIn(dir)) {
+                struct stat st;
+                if (stat((dir + "/" + name).c_str(), &st) == 0 && st.st_size > 100000) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    double secondsSinceStart() const { return e2e::now() - started; }
+    // The exit status (or 128 + the signal that ended it), once the shell has ended.
+    Outcome finish() {
+        Outcome run;
+        int raw = 0;
+        waitpid(pid, &raw, 0);
+        ended = e2e::now() - started;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        run.err = readAll(errPath);
+        return run;
+    }
+    double seconds() const { return ended; }
+    void signalGroup(int number) const { kill(-pid, number); }
+
+private:
+    std::string errPath;
+    pid_t pid = -1;
+    double started = 0, ended = 0;
+};
+
 // Ctrl-C in the middle: the whole process group gets the interrupt, as from a terminal.
 TEST(Capture, AnInterruptedCaptureLeavesNothingBehind) {
     const std::string dir = freshDir("interrupted");
     const std::string file = dir + "/show.mkv";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execl("scripts/capture.sh", "capture.sh", file.c_str(), "--fps", "24", "--lossless",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(pid, 0);
-    setpgid(pid, pid);
-    // Wait until ffmpeg is writing the partial file.
-    bool writing = false;
-    for (int i = 0; i < 1200 && !writing; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        for (const std::string& name : filesIn(dir)) {
-            struct stat st;
-            writing = writing || (stat((dir + "/" + name).c_str(), &st) == 0 && st.st_size > 0);
-        }
-    }
-    EXPECT_TRUE(writing);
-    kill(-pid, SIGINT);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    GroupRun run("scripts/capture.sh " + file + " --fps 24 --lossless");
+    EXPECT_TRUE(run.writingIn(dir));
+    run.signalGroup(SIGINT);
+    const Outcome outcome = run.finish();
+    EXPECT_EQ(outcome.status, 130);
     EXPECT_FALSE(exists(file));
     EXPECT_TRUE(filesIn(dir).empty());
+}
+
+// The faults group (ctest -L faults): each way a capture can fail ends it with one line of its
+// own as the last (ffmpeg's may come before it, the shell's reports of killed jobs never), and
+// leaves no file and no process. Each case states what it measured.
+
+std::string lastLine(std::string text) {
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text.substr(text.rfind('\n') + 1); // npos + 1 is 0
+}
+
+void expectEndedCleanly(const GroupRun& run, const Outcome& outcome, const std::string& dir,
+                        const std::string& left, const std::string& which, double faultAt) {
+    const std::vector<std::string> alive = run.alive();
+    std::printf("figure: %s: status %d, %.2f s after %s, files left: %s, processes left: %zu; "
+                "last line \"%s\"\n",
+                which.c_str(), outcome.status, run.seconds() - faultAt,
+                faultAt > 0 ? "it" : "the start", left.empty() ? "none" : left.c_str(),
+                alive.size(), lastLine(outcome.err).c_str());
+    EXPECT_EQ(left, "");
+    EXPECT_TRUE(filesIn(dir).empty()) << dir;
+    EXPECT_TRUE(alive.empty()) << alive.front();
+    EXPECT_EQ(outcome.err.find(": line "), std::string::npos) << "a shell's job report:\n"
+                                                              << outcome.err;
+}
+
+// In a private mount namespace, so that nothing stays mounted: a small tmpfs that fills up,
+// and a read-only one.
+TEST(Faults, AFullDiskOrAReadOnlyFolderEndsItWithALineNamingTheFolder) {
+    const std::string unshare =
+        geteuid() == 0 ? "unshare --mount" : "unshare --map-root-user --mount";
+    struct Case {
+        std::string options, says;
+    };
+    const std::string dir = freshDir("mounted");
+    const Case cases[] = {
+        {"size=8m", "capture: the disk is full: ffmpeg could not write " + dir +
+                        "/show.mkv in the folder " + dir},
+        {"ro,size=8m", "capture: the folder " + dir + " is not writable"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        const std::string listing = scratch() + "/mounted-listing.txt";
+        GroupRun run(unshare + " sh -c 'mount -t tmpfs -o " + c.options + " tmpfs " + dir +
+                     " && { scripts/capture.sh " + dir +
+                     "/show.mkv --fps 24 --lossless; status=$?; ls -A " + dir + " >" + listing +
+                     "; exit $status; }'");
+        const Outcome outcome = run.finish();
+        EXPECT_EQ(outcome.status, 1) << outcome.err;
+        EXPECT_EQ(lastLine(outcome.err), c.says) << outcome.err;
+        expectEndedCleanly(run, outcome, dir, readAll(listing), "tmpfs " + c.options, 0);
+    }
+}
+
+TEST(Faults, AKilledEncoderEndsItWithALineNamingFfmpeg) {
+    const std::string dir = freshDir("encoder");
+    GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
+    ASSERT_TRUE(run.writingIn(dir));
+    const double killed = run.secondsSinceStart();
+    kill(run.pidOf("ffmpeg"), SIGKILL);
+    const Outcome outcome = run.finish();
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(lastLine(outcome.err),
+              "capture: the encoder ffmpeg died (signal KILL) while writing " + dir + "/show.mkv")
+        << outcome.err;
+    expectEndedCleanly(run, outcome, dir, "", "ffmpeg killed", killed);
+}
+
+TEST(Faults, ALostDisplayEndsItWithALineNamingTheDisplay) {
+    const std::string dir = freshDir("display");
+    GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
+    ASSERT_TRUE(run.writingIn(dir));
+    const double killed = run.secondsSinceStart();
+    kill(run.pidOf("Xvfb"), SIGKILL);
+    const Outcome outcome = run.finish();
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err.rfind("zokk-capture: lost the display :", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find(": its X server went away\n"), std::string::npos) << outcome.err;
+    EXPECT_EQ(showchecks::linesIn(outcome.err), 1) << outcome.err;
+    expectEndedCleanly(run, outcome, dir, "", "Xvfb killed", killed);
+}
+
+// kill aimed at zokk-capture alone, and a hang-up of the terminal, which reaches every
+// process of the group.
+TEST(Faults, AStopSignalEndsItWith128PlusTheSignalAndNoFile) {
+    struct Case {
+        int signal;
+        bool wholeGroup;
+    };
+    for (const Case& c : {Case{SIGTERM, false}, Case{SIGHUP, true}}) {
+        SCOPED_TRACE(sigabbrev_np(c.signal));
+        const std::string dir = freshDir("stopped");
+        GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
+        ASSERT_TRUE(run.writingIn(dir));
+        const double sent = run.secondsSinceStart();
+        if (c.wholeGroup) {
+            run.signalGroup(c.signal);
+        } else {
+            kill(run.pidOf("zokk-capture"), c.signal);
+        }
+        const Outcome outcome = run.finish();
+        EXPECT_EQ(outcome.status, 128 + c.signal) << outcome.err;
+        EXPECT_EQ(outcome.err, "");
+        expectEndedCleanly(run, outcome, dir, "",
+                           std::string("SIG") + sigabbrev_np(c.signal) +
+                               (c.wholeGroup ? " to the group" : " to zokk-capture"),
+                           sent);
+    }
 }
 
 } // namespace
