@@ -214,7 +214,10 @@ TEST_P(Faults, AStopSignalDuringScene2EndsTheShowAsEscapeDoes) {
     std::printf("figure: SIG%s during scene 2: status %d, %.3f s to exit, %d statistics line(s)\n",
                 sigabbrev_np(signal), demo.exitStatus(), toExit, linesIn(demo.out()));
     EXPECT_EQ(demo.exitStatus(), 128 + signal);
-    EXPECT_LT(toExit, 0.5);
+    // Some 0.35 s on an idle machine, 0.3 s of it closing the dummy audio device and shutting
+    // SDL down, as after Escape; the bound is Escape's test's, which leaves room for a loaded
+    // machine.
+    EXPECT_LT(toExit, 1.0);
     // Scene 1's line, written when it ended, and none for the scene that was cut short.
     EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
     EXPECT_NE(demo.out().find(sceneLabels[0]), std::string::npos) << demo.out();
@@ -239,7 +242,7 @@ TEST(Faults, LosingTheDisplayMidShowEndsItWithStatus1) {
     std::printf("figure: display lost during scene 2: status %d, %.3f s to exit, said \"%s\"\n",
                 demo.exitStatus(), toExit, demo.err().substr(0, demo.err().find('\n')).c_str());
     EXPECT_EQ(demo.exitStatus(), 1);
-    EXPECT_LT(toExit, 0.5);
+    EXPECT_LT(toExit, 1.0);
     EXPECT_NE(demo.err().find("X connection to " + server.display() + " broken"), std::string::npos)
         << demo.err();
     EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
