@@ -444,39 +444,15 @@ public:
         setpgid(pid, pid);
     }
     ~GroupRun() {
-        if (pid > 0) {
-            kill(-pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+        kill(-pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
 
-    // The group's processes still alive (a zombie is not), as "pid name".
-    std::vector<std::string> alive() const {
-        std::vector<std::string> found;
-        for (const std::string& entry : filesIn("/proc")) {
-            const std::string stat = readAll("/proc/" + entry + "/stat");
-            const size_t close = stat.rfind(')');
-            if (close == std::string::npos) {
-                continue;
-            }
-            std::istringstream fields(stat.substr(close + 2));
-            char state = 0;
-            pid_t parent = 0, group = 0;
-            fields >> state >> parent >> group;
-            if (group == pid && state != 'Z') {
-                found.push_back(entry + " " +
-                                stat.substr(stat.find('(') + 1, close - stat.find('(') - 1));
-            }
-        }
-        return found;
-    }
-    pid_t pidOf(const std::string& name) const {
-        for (const std::string& process : alive()) {
-            if (process.substr(process.find(' ') + 1) == name) {
-                return std::stoi(process);
-            }
-        }
-        return -1;
+    // The group's processes still alive (a zombie is not), "pid name" a line; or with a name,
+    // the pid of that one.
+    std::string alive(const std::string& name = "") const {
+        return output("pgrep -r D,R,S,T -g " + std::to_string(pid) +
+                      (name.empty() ? " -l" : " -x " + name));
     }
     // Waits until a file in dir has grown past 100 kB: the encoder is writing.
     bool writingIn(const std::string& dir) const {
@@ -491,24 +467,25 @@ public:
         }
         return false;
     }
-    double secondsSinceStart() const { return e2e::now() - started; }
-    // The exit status (or 128 + the signal that ended it), once the shell has ended.
+    void signal(int number, const std::string& name = "") const {
+        kill(name.empty() ? -pid : std::stoi(alive(name)), number);
+        signalled = e2e::now() - started;
+    }
+    // The exit status (or 128 + the signal that ended it), once the command has ended.
     Outcome finish() {
-        Outcome run;
         int raw = 0;
         waitpid(pid, &raw, 0);
         ended = e2e::now() - started;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        run.err = readAll(errPath);
-        return run;
+        return Outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readAll(errPath)};
     }
-    double seconds() const { return ended; }
-    void signalGroup(int number) const { kill(-pid, number); }
+    // From the signal, or from the start when none was sent, to the end.
+    double seconds() const { return ended - signalled; }
 
 private:
     std::string errPath;
     pid_t pid = -1;
     double started = 0, ended = 0;
+    mutable double signalled = 0;
 };
 
 // Ctrl-C in the middle: the whole process group gets the interrupt, as from a terminal.
@@ -517,7 +494,7 @@ TEST(Capture, AnInterruptedCaptureLeavesNothingBehind) {
     const std::string file = dir + "/show.mkv";
     GroupRun run("scripts/capture.sh " + file + " --fps 24 --lossless");
     EXPECT_TRUE(run.writingIn(dir));
-    run.signalGroup(SIGINT);
+    run.signal(SIGINT);
     const Outcome outcome = run.finish();
     EXPECT_EQ(outcome.status, 130);
     EXPECT_FALSE(exists(file));
@@ -535,19 +512,24 @@ std::string lastLine(std::string text) {
     return text.substr(text.rfind('\n') + 1); // npos + 1 is 0
 }
 
-void expectEndedCleanly(const GroupRun& run, const Outcome& outcome, const std::string& dir,
-                        const std::string& left, const std::string& which, double faultAt) {
-    const std::vector<std::string> alive = run.alive();
-    std::printf("figure: %s: status %d, %.2f s after %s, files left: %s, processes left: %zu; "
+void expectEndedCleanly(const GroupRun& run, const Outcome& outcome, int status,
+                        const std::string& says, const std::string& dir, const std::string& left,
+                        const std::string& which) {
+    const std::string alive = run.alive();
+    std::printf("figure: %s: status %d, %.2f s later, files left: %s, processes left: %d; "
                 "last line \"%s\"\n",
-                which.c_str(), outcome.status, run.seconds() - faultAt,
-                faultAt > 0 ? "it" : "the start", left.empty() ? "none" : left.c_str(),
-                alive.size(), lastLine(outcome.err).c_str());
+                which.c_str(), outcome.status, run.seconds(), left.empty() ? "none" : left.c_str(),
+                showchecks::linesIn(alive), lastLine(outcome.err).c_str());
+    EXPECT_EQ(outcome.status, status) << outcome.err;
+    if (says.empty()) {
+        EXPECT_EQ(outcome.err, "");
+    } else {
+        EXPECT_EQ(lastLine(outcome.err).rfind(says, 0), 0u) << outcome.err;
+    }
+    EXPECT_EQ(outcome.err.find(": line "), std::string::npos) << "a shell's job report";
     EXPECT_EQ(left, "");
     EXPECT_TRUE(filesIn(dir).empty()) << dir;
-    EXPECT_TRUE(alive.empty()) << alive.front();
-    EXPECT_EQ(outcome.err.find(": line "), std::string::npos) << "a shell's job report:\n"
-                                                              << outcome.err;
+    EXPECT_EQ(alive, "");
 }
 
 // In a private mount namespace, so that nothing stays mounted: a small tmpfs that fills up,
@@ -555,82 +537,48 @@ void expectEndedCleanly(const GroupRun& run, const Outcome& outcome, const std::
 TEST(Faults, AFullDiskOrAReadOnlyFolderEndsItWithALineNamingTheFolder) {
     const std::string unshare =
         geteuid() == 0 ? "unshare --mount" : "unshare --map-root-user --mount";
-    struct Case {
-        std::string options, says;
-    };
     const std::string dir = freshDir("mounted");
-    const Case cases[] = {
+    const std::string listing = scratch() + "/mounted-listing.txt";
+    const std::pair<std::string, std::string> cases[] = {
         {"size=8m", "capture: the disk is full: ffmpeg could not write " + dir +
                         "/show.mkv in the folder " + dir},
         {"ro,size=8m", "capture: the folder " + dir + " is not writable"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.options);
-        const std::string listing = scratch() + "/mounted-listing.txt";
-        GroupRun run(unshare + " sh -c 'mount -t tmpfs -o " + c.options + " tmpfs " + dir +
+    for (const auto& [options, says] : cases) {
+        GroupRun run(unshare + " sh -c 'mount -t tmpfs -o " + options + " tmpfs " + dir +
                      " && { scripts/capture.sh " + dir +
                      "/show.mkv --fps 24 --lossless; status=$?; ls -A " + dir + " >" + listing +
                      "; exit $status; }'");
         const Outcome outcome = run.finish();
-        EXPECT_EQ(outcome.status, 1) << outcome.err;
-        EXPECT_EQ(lastLine(outcome.err), c.says) << outcome.err;
-        expectEndedCleanly(run, outcome, dir, readAll(listing), "tmpfs " + c.options, 0);
+        expectEndedCleanly(run, outcome, 1, says, dir, readAll(listing), "tmpfs " + options);
     }
 }
 
-TEST(Faults, AKilledEncoderEndsItWithALineNamingFfmpeg) {
-    const std::string dir = freshDir("encoder");
-    GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
-    ASSERT_TRUE(run.writingIn(dir));
-    const double killed = run.secondsSinceStart();
-    kill(run.pidOf("ffmpeg"), SIGKILL);
-    const Outcome outcome = run.finish();
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(lastLine(outcome.err),
-              "capture: the encoder ffmpeg died (signal KILL) while writing " + dir + "/show.mkv")
-        << outcome.err;
-    expectEndedCleanly(run, outcome, dir, "", "ffmpeg killed", killed);
-}
-
-TEST(Faults, ALostDisplayEndsItWithALineNamingTheDisplay) {
-    const std::string dir = freshDir("display");
-    GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
-    ASSERT_TRUE(run.writingIn(dir));
-    const double killed = run.secondsSinceStart();
-    kill(run.pidOf("Xvfb"), SIGKILL);
-    const Outcome outcome = run.finish();
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err.rfind("zokk-capture: lost the display :", 0), 0u) << outcome.err;
-    EXPECT_NE(outcome.err.find(": its X server went away\n"), std::string::npos) << outcome.err;
-    EXPECT_EQ(showchecks::linesIn(outcome.err), 1) << outcome.err;
-    expectEndedCleanly(run, outcome, dir, "", "Xvfb killed", killed);
-}
-
-// kill aimed at zokk-capture alone, and a hang-up of the terminal, which reaches every
-// process of the group.
-TEST(Faults, AStopSignalEndsItWith128PlusTheSignalAndNoFile) {
+// A program of the capture killed, or told to stop: signalled alone, or with the whole group
+// as when the terminal hangs up.
+TEST(Faults, AKilledEncoderOrDisplayOrAStopSignalEndsItCleanly) {
     struct Case {
-        int signal;
-        bool wholeGroup;
+        const char* process;
+        int signal, status;
+        std::string says;
     };
-    for (const Case& c : {Case{SIGTERM, false}, Case{SIGHUP, true}}) {
-        SCOPED_TRACE(sigabbrev_np(c.signal));
-        const std::string dir = freshDir("stopped");
+    const std::string dir = freshDir("killed");
+    const Case cases[] = {
+        {"ffmpeg", SIGKILL, 1,
+         "capture: the encoder ffmpeg died (signal KILL) while writing " + dir + "/show.mkv"},
+        {"Xvfb", SIGKILL, 1, "zokk-capture: lost the display :"},
+        {"zokk-capture", SIGTERM, 143, ""},
+        {"", SIGHUP, 129, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string which =
+            std::string("SIG") + sigabbrev_np(c.signal) + " to " + (*c.process ? c.process : "all");
+        SCOPED_TRACE(which);
         GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
         ASSERT_TRUE(run.writingIn(dir));
-        const double sent = run.secondsSinceStart();
-        if (c.wholeGroup) {
-            run.signalGroup(c.signal);
-        } else {
-            kill(run.pidOf("zokk-capture"), c.signal);
-        }
+        run.signal(c.signal, c.process);
         const Outcome outcome = run.finish();
-        EXPECT_EQ(outcome.status, 128 + c.signal) << outcome.err;
-        EXPECT_EQ(outcome.err, "");
-        expectEndedCleanly(run, outcome, dir, "",
-                           std::string("SIG") + sigabbrev_np(c.signal) +
-                               (c.wholeGroup ? " to the group" : " to zokk-capture"),
-                           sent);
+        expectEndedCleanly(run, outcome, c.status, c.says, dir, "", which);
     }
 }
 
