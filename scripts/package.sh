@@ -22,9 +22,9 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%
 flags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)
 flags="$flags $(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
 ldflags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS) -Wl,--as-needed"
-configure() {
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF \
-        -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "$@" >/dev/null
+configure() { # PRESET
+    (cd "$root" && cmake --preset "$1" -B "$build" -DCMAKE_CXX_FLAGS="$flags" \
+        -DCMAKE_EXE_LINKER_FLAGS="$ldflags") >/dev/null
     cmake --build "$build" -j"$(nproc)"
 }
 
@@ -33,7 +33,7 @@ trap 'rm -rf "$stage"' EXIT
 arch=$(dpkg --print-architecture)
 
 # The Debian package, from the installed tree.
-configure -DZOKK_PORTABLE=OFF -DCMAKE_INSTALL_PREFIX=/usr
+configure package
 version=$(sed -n 's/^Version: //p' "$build/packaging/control")
 deb="$dist/zokk_${version}_${arch}.deb"
 pkg="$stage/deb"
@@ -74,7 +74,7 @@ lintian --fail-on error,warning --info "$deb" || {
 }
 
 # The portable folder, the same program and data beside a launcher that finds its own folder.
-configure -DZOKK_PORTABLE=ON
+configure portable
 folder="zokk-$version-linux-$arch"
 DESTDIR= cmake --install "$build" --prefix "$stage/tar/$folder" --strip >/dev/null
 find "$stage/tar" -type d -exec chmod 0755 {} +
