@@ -26,6 +26,11 @@ mergeInto(LibraryManager.library, {
         names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
       } catch (e) {
       }
+      // A page whose show has failed falls silent with it.
+      Module['silence'] = function() {
+        ZokkMusic.stop();
+        if (ZokkMusic.context) ZokkMusic.context.close();
+      };
       Module['musicReady'] = Promise.all(names.map(function(name) {
         var path = folder + '/' + name;
         var bytes = FS.readFile(path);

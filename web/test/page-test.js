@@ -532,8 +532,16 @@ async function caseMessages(root) {
   }
 
   // An exception in the page's own code during the show: here the browser's frame callback
-  // fails under the page's swap.
-  run = await open(root);
+  // fails under the page's swap. The music stops with the show.
+  run = await open(root, () => {
+    // The first audio context, made as the page loads, is the music's (SDL makes its own).
+    const Context = window.AudioContext;
+    window.AudioContext = function () {
+      const context = new Context();
+      window.audioContext = window.audioContext || context;
+      return context;
+    };
+  });
   try {
     await run.page.click('#card');
     await new Promise((resolve) => setTimeout(resolve, 1000));
@@ -545,6 +553,10 @@ async function caseMessages(root) {
     const words = await cardSays(run.page, /stopped/, 10000);
     check(/^The show stopped: .*no more frames/.test(words),
           `after an exception the page says "${words}"`);
+    await run.page.waitForFunction(() => window.audioContext.state === 'closed',
+                                   { timeout: 5000, polling: 50 }).catch(() => {});
+    const audio = await run.page.evaluate(() => window.audioContext.state);
+    check(audio === 'closed', `after an exception the audio is ${audio}`);
   } finally {
     await run.close();
   }
