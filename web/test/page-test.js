@@ -50,6 +50,8 @@ function check(ok, what) {
   return ok;
 }
 
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
 function options(args) {
   const named = {};
   for (let i = 0; i < args.length; i += 2) named[args[i].replace(/^--/, '')] = args[i + 1];
@@ -78,7 +80,7 @@ function serve(root, withheld) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// The browser of this run, and whether it is to have WebGL.
+// The browser of this run (--browser).
 let browserName = 'chromium';
 
 async function launch(profile, webgl) {
@@ -279,7 +281,7 @@ async function caseKeys(root) {
     // Scene 1 has ended once its line is on the console; scene 2 runs for 3 s after it.
     const deadline = Date.now() + 60000;
     while (!logLines(consoleLines).length && Date.now() < deadline) {
-      await new Promise((resolve) => setTimeout(resolve, 50));
+      await pause(50);
     }
     // Escape in full-screen: the browser keeps it for leaving full-screen, unless the page
     // holds the keyboard lock.
@@ -491,86 +493,66 @@ async function caseFrames(root, named) {
   }
 }
 
-// The words on the page's card, once they match the pattern (or whatever they are after the
-// time-out).
-async function cardSays(page, pattern, timeout) {
-  await page.waitForFunction((source) => new RegExp(source).test(
-    document.getElementById('message').textContent), { timeout, polling: 50 }, pattern.source)
-    .catch(() => {});
-  return page.evaluate(() => !document.getElementById('card').hidden &&
-                             document.getElementById('message').textContent);
+// Opens the page, does act, and checks that the page's card comes to say pattern; then after.
+async function expectWords(root, what, pattern, { act, after, beforeLoad, ...how } = {}) {
+  const run = await open(root, beforeLoad, how);
+  try {
+    if (act) await act(run.page);
+    await run.page.waitForFunction((source) => !document.getElementById('card').hidden &&
+      new RegExp(source).test(document.getElementById('message').textContent),
+    { timeout: 15000, polling: 50 }, pattern.source).catch(() => {});
+    const words = await run.page.evaluate(() => document.getElementById('message').textContent);
+    check(pattern.test(words), `${what}: the page says "${words}"`);
+    if (after) await after(run.page);
+  } finally {
+    await run.close();
+  }
 }
 
 async function caseMessages(root) {
-  // The context lost in scene 1 and never given back.
-  let run = await open(root);
-  try {
-    await run.page.click('#card');
-    await new Promise((resolve) => setTimeout(resolve, 1000));
-    await run.page.evaluate(() => Module.canvas.getContext('webgl')
-      .getExtension('WEBGL_lose_context').loseContext());
-    const said = await run.page.evaluate(() => document.getElementById('card').hidden);
-    check(said, 'the page spoke at once when the context was lost');
-    const words = await cardSays(run.page, /not given them back/, 10000);
-    check(/taken the graphics away/.test(words), `after a lost context the page says "${words}"`);
-  } finally {
-    await run.close();
-  }
-
-  // No WebGL at all: the message, and no show to start.
-  run = await open(root, null, { webgl: false, ready: false });
-  try {
-    const words = await cardSays(run.page, /no WebGL/, 30000);
-    check(/cannot show zokk/.test(words), `without WebGL the page says "${words}"`);
-    await new Promise((resolve) => setTimeout(resolve, 1000));
-    await run.page.click('#card');
-    const started = await run.page.evaluate(() => document.body.dataset.started);
-    check(started === undefined, 'a click started the show without WebGL');
-    check(await cardSays(run.page, /no WebGL/, 1000) === words, 'the message went away');
-  } finally {
-    await run.close();
-  }
-
-  // An exception in the page's own code during the show: here the browser's frame callback
-  // fails under the page's swap. The music stops with the show.
-  run = await open(root, () => {
-    // The first audio context, made as the page loads, is the music's (SDL makes its own).
-    const Context = window.AudioContext;
-    window.AudioContext = function () {
-      const context = new Context();
-      window.audioContext = window.audioContext || context;
-      return context;
-    };
+  const inScene1 = (action) => async (page) => {
+    await page.click('#card');
+    await pause(1000);
+    await action(page);
+  };
+  await expectWords(root, 'context lost for good', /^The browser has taken the graphics away/, {
+    act: inScene1((page) => page.evaluate(() => Module.canvas.getContext('webgl')
+      .getExtension('WEBGL_lose_context').loseContext())),
   });
-  try {
-    await run.page.click('#card');
-    await new Promise((resolve) => setTimeout(resolve, 1000));
-    // A script of the page's own: Chromium keeps the errors of code that the driver
-    // evaluates from the page's error events.
-    await run.page.addScriptTag({
+  await expectWords(root, 'no WebGL', /^This browser cannot show zokk: it offers no WebGL\.$/, {
+    webgl: false, ready: false,
+    after: async (page) => {
+      await page.click('#card');
+      check(await page.evaluate(() => document.body.dataset.started) === undefined,
+            'a click started the show without WebGL');
+    },
+  });
+  // The browser's frame callback fails under the page's swap, in a script of the page's own
+  // (Chromium keeps the errors of code the driver evaluates from the page's error events).
+  // The music stops with the show: the first audio context is the music's (SDL makes one too).
+  await expectWords(root, 'an exception in the page', /^The show stopped: .*no more frames/, {
+    beforeLoad: () => {
+      const Context = window.AudioContext;
+      window.AudioContext = function () {
+        const context = new Context();
+        window.music = window.music || context;
+        return context;
+      };
+    },
+    act: inScene1((page) => page.addScriptTag({
       content: 'window.requestAnimationFrame = () => { throw new Error("no more frames"); };',
-    });
-    const words = await cardSays(run.page, /stopped/, 10000);
-    check(/^The show stopped: .*no more frames/.test(words),
-          `after an exception the page says "${words}"`);
-    await run.page.waitForFunction(() => window.audioContext.state === 'closed',
-                                   { timeout: 5000, polling: 50 }).catch(() => {});
-    const audio = await run.page.evaluate(() => window.audioContext.state);
-    check(audio === 'closed', `after an exception the audio is ${audio}`);
-  } finally {
-    await run.close();
-  }
-
-  // The packed data not found on the server.
+    })),
+    after: async (page) => {
+      await page.waitForFunction(() => window.music.state === 'closed', { timeout: 5000 })
+        .catch(() => {});
+      const audio = await page.evaluate(() => window.music.state);
+      check(audio === 'closed', `after an exception the music is ${audio}`);
+    },
+  });
   if (fs.statSync(root).isDirectory()) {
-    run = await open(root, null, { ready: false, withheld: 'data.data' });
-    try {
-      const words = await cardSays(run.page, /cannot load/, 30000);
-      check(/^The show cannot load: .*data\.data/.test(words),
-            `without its data the page says "${words}"`);
-    } finally {
-      await run.close();
-    }
+    await expectWords(root, 'no data on the server', /^The show cannot load: .*data\.data/, {
+      ready: false, withheld: 'data.data',
+    });
   }
 }
 
