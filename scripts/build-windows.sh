@@ -2,12 +2,13 @@
 # Usage: scripts/build-windows.sh
 # Cross-compiles zokk for 64-bit Windows and makes dist/zokk-win64.zip: one folder holding
 # zokk.exe, the DLLs it loads, data/ and readme.txt. The libraries come from
-# scripts/windows-deps.sh (built once, then taken from its cache); zokk itself is built from
-# the same CMakeLists as on Linux, in build-windows/.
+# "scripts/build-libs.sh windows" (built once, then taken from its cache; the SDL 1.2
+# compatibility layer's source comes from the folder that ZOKK_SOURCES names); zokk itself is
+# built from the same CMakeLists as on Linux, in build-windows/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --windows
-prefix=$("$root/scripts/windows-deps.sh")
+prefix=$("$root/scripts/build-libs.sh" windows)
 
 build="$root/build-windows"
 # pkg-config's answers stay in CMake's cache: new libraries need a new build folder.
@@ -29,11 +30,13 @@ x86_64-w64-mingw32-strip -o "$stage/zokk.exe" "$build/zokk.exe"
 cp -r "$root/data" "$stage/data"
 
 # The DLLs are whatever the executable imports from the prefix, and what those import in
-# turn; Windows' own DLLs are left to Windows.
+# turn; Windows' own DLLs are left to Windows. SDL.dll, the SDL 1.2 API, loads SDL2.dll when
+# SDL starts, so no import table names that one.
 imports() {
     x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'
 }
-pending=("$stage/zokk.exe")
+x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/SDL2.dll" "$prefix/bin/SDL2.dll"
+pending=("$stage/zokk.exe" "$stage/SDL2.dll")
 while [ ${#pending[@]} -gt 0 ]; do
     file=${pending[0]}
     pending=("${pending[@]:1}")
@@ -57,9 +60,11 @@ Keys while it runs:
   Escape  ends the demo at once
   f       toggles between full-screen and a window
 
-It needs OpenGL (any graphics driver of the last twenty years has it) and plays its
-640 x 480 picture full-screen. What it writes for the curious (frame rates per scene) ends up
-in stdout.txt beside zokk.exe, any error in stderr.txt.
+It needs OpenGL (any graphics driver of the last twenty years has it). It plays full-screen
+without changing the display's resolution: its 640 x 480 picture is scaled to fit the
+screen, with black bars where the shapes differ. f switches to a 640 x 480 window and back.
+What it writes for the curious (frame rates per scene) ends up in stdout.txt beside
+zokk.exe, any error in stderr.txt.
 EOF
 
 mkdir -p "$root/dist"

@@ -4,6 +4,11 @@
 # package mirror this machine already uses for its binary packages (read from its own apt
 # sources), through a source list private to DEST: nothing in /etc is changed and no host is
 # named here. A package already unpacked in DEST is not fetched again.
+#
+# A few sources the mirror may not serve are pinned below to an upstream archive and its
+# SHA-256. When the mirror has no source for such a package, the archive is taken from the
+# folder named by ZOKK_SOURCES, and only if its SHA-256 is the pinned one; otherwise one line
+# says which file is needed, with which SHA-256, where.
 # Prints the unpacked version of each package as "<package> <version>" on standard output.
 set -euo pipefail
 dest=${1:?usage: debian-source.sh DEST SOURCE-PACKAGE...}
@@ -15,6 +20,39 @@ command -v dpkg-source >/dev/null || {
 }
 mkdir -p "$dest"
 dest=$(cd "$dest" && pwd)
+
+# <source package> <version> <archive> <SHA-256>
+pinned='
+sdl12-compat 1.2.60 sdl12-compat-release-1.2.60.tar.gz 295d5bc0897a8a25ca343966adaf2f0d1054c0ba10acb73e37f31fe598e0fd36
+'
+
+is_pinned() {
+    echo "$pinned" | awk -v p="$1" '$1 == p { found = 1 } END { exit !found }'
+}
+
+# Unpacks the pinned upstream archive of package $1 from $ZOKK_SOURCES into DEST/$1/tree.
+from_upstream() {
+    local pkg=$1 version archive sum file actual="" problem
+    read -r _ version archive sum < <(echo "$pinned" | awk -v p="$pkg" '$1 == p')
+    file="\$ZOKK_SOURCES/$archive"
+    if [ -z "${ZOKK_SOURCES:-}" ]; then
+        problem="ZOKK_SOURCES is not set"
+    else
+        file="$ZOKK_SOURCES/$archive"
+        actual=$(sha256sum "$file" 2>/dev/null | cut -d' ' -f1) || true
+        problem=${actual:+its SHA-256 is $actual}
+        problem=${problem:-missing}
+    fi
+    if [ "${actual:-}" != "$sum" ]; then
+        echo "debian-source: $file: $problem; the mirror has no source of $pkg, so this" \
+            "archive must be there, with SHA-256 $sum (ZOKK_SOURCES names its folder)" >&2
+        exit 1
+    fi
+    rm -rf "$dest/$pkg"
+    mkdir -p "$dest/$pkg/tree"
+    tar -xzf "$file" -C "$dest/$pkg/tree" --strip-components=1
+    echo "$version (upstream, SHA-256 $sum)" >"$dest/$pkg/version"
+}
 
 . /etc/os-release
 codename=${VERSION_CODENAME:?debian-source: no VERSION_CODENAME in /etc/os-release}
@@ -86,11 +124,20 @@ for pkg in "$@"; do
         fi
         rm -rf "$dest/$pkg"
         mkdir -p "$dest/$pkg"
-        (cd "$dest/$pkg" && apt-get "${opts[@]}" -qq source --download-only "$pkg" >/dev/null)
-        # apt checked every downloaded file against the signed index, so dpkg-source need
-        # not check the .dsc signature again.
-        (cd "$dest/$pkg" && dpkg-source --no-check -x ./*.dsc tree >/dev/null)
-        sed -n 's/^Version: //p' "$dest/$pkg"/*.dsc | head -n 1 >"$dest/$pkg/version"
+        if (cd "$dest/$pkg" && apt-get "${opts[@]}" -qq source --download-only "$pkg" \
+            >/dev/null 2>"$dest/$pkg/apt-errors"); then
+            # apt checked every downloaded file against the signed index, so dpkg-source
+            # need not check the .dsc signature again.
+            (cd "$dest/$pkg" && dpkg-source --no-check -x ./*.dsc tree >/dev/null)
+            sed -n 's/^Version: //p' "$dest/$pkg"/*.dsc | head -n 1 >"$dest/$pkg/version"
+        elif is_pinned "$pkg"; then
+            from_upstream "$pkg"
+        else
+            cat "$dest/$pkg/apt-errors" >&2
+            echo "debian-source: apt could not fetch the source of $pkg" >&2
+            exit 1
+        fi
+        rm -f "$dest/$pkg/apt-errors"
     fi
     echo "$pkg $(cat "$dest/$pkg/version")"
 done

@@ -5,6 +5,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
+# Upstream source archives that the package mirror does not serve (scripts/debian-source.sh)
+# are kept in shared/sources beside the project.
+if [ -z "${ZOKK_SOURCES:-}" ] && [ -d "$root/../shared/sources" ]; then
+    export ZOKK_SOURCES=$(cd "$root/../shared/sources" && pwd)
+fi
 "$root/scripts/install-deps.sh" --tests
 
 cmake -S "$root" -B "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Usage: scripts/build-libs.sh TARGET
+# Builds the libraries zokk runs on (zlib, libpng, libogg, libvorbis, SDL2, the SDL 1.2
+# compatibility layer over it, and SDL_mixer 1.2 with Ogg Vorbis alone) as shared libraries for
+# TARGET, from Debian's own source packages (the versions this release ships) and, for the
+# compatibility layer, which the mirror does not serve, the upstream archive that
+# scripts/debian-source.sh pins (from the folder that ZOKK_SOURCES names). Prints the install
+# prefix: headers in include/, import libraries and pkg-config files in lib/, DLLs in bin/.
+#
+# Targets:
+#   windows  64-bit Windows, cross-compiled with MinGW-w64 (cmake/mingw-w64-x86_64.cmake)
+#
+# Every library is built by the same steps for every target; a target only names its compilers
+# and the few things that differ (the target_* functions below). Everything lives under
+# ~/.cache/zokk/libs (or $ZOKK_LIBS_CACHE): the unpacked sources in sources/, shared by all
+# targets, and each finished prefix in <target>-<key>, the key a hash of the source versions
+# and of the recipe (this script and the target's toolchain file). A complete prefix is reused
+# as it is; a change of version or recipe builds a new one beside it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+target=${1:?usage: build-libs.sh TARGET (windows)}
+cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
+jobs=${ZOKK_JOBS:-2}
+mkdir -p "$cache"
+
+# What a target defines:
+#   cc              the C compiler
+#   configure_host  autotools' options naming the host
+#   recipe_files    files besides this script whose change changes the build
+#   CFLAGS/LDFLAGS  the flags every library is built with
+#   target_cmake    prints CMake's options for the target, one a line
+#   target_zlib     links zlib's objects in the current folder into the shared library
+#   target_finish   whatever the target adds once all libraries are installed
+case "$target" in
+windows)
+    host=x86_64-w64-mingw32
+    # The win32 thread model: the C++ runtime then needs no winpthread DLL.
+    cc=$host-gcc-win32
+    configure_host=(--host=$host)
+    toolchain="$root/cmake/mingw-w64-x86_64.cmake"
+    recipe_files=("$toolchain")
+    export CFLAGS="-O2"
+    export LDFLAGS="-static-libgcc"
+    target_cmake() {
+        printf '%s\n' -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZOKK_DEPS_PREFIX="$prefix"
+    }
+    # zlib1.dll, the name zlib's own Windows build gives it.
+    target_zlib() {
+        $cc -shared -static-libgcc -o "$prefix/bin/zlib1.dll" ./*.o \
+            -Wl,--out-implib,"$prefix/lib/libz.dll.a"
+    }
+    # OpenGL 1.1 and GLU are Windows' own opengl32.dll and glu32.dll, described for
+    # pkg-config as the Linux build finds its gl and glu.
+    target_finish() {
+        local lib
+        for lib in gl:opengl32 glu:glu32; do
+            printf 'Name: %s\nDescription: the system %s.dll\nVersion: 1.1\nLibs: -l%s\nCflags:\n' \
+                "${lib%%:*}" "${lib#*:}" "${lib#*:}" >"$prefix/lib/pkgconfig/${lib%%:*}.pc"
+        done
+    }
+    ;;
+*)
+    echo "build-libs: unknown target $target (known: windows)" >&2
+    exit 2
+    ;;
+esac
+
+# One build at a time per cache: the sources and a half-built prefix are shared.
+exec 9>"$cache/lock"
+flock 9
+
+sources="$cache/sources"
+versions=$("$root/scripts/debian-source.sh" "$sources" \
+    zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
+key=$({
+    echo "$target"
+    echo "$versions"
+    cat "$0" "${recipe_files[@]}"
+} | sha256sum | cut -c1-16)
+prefix="$cache/$target-$key"
+if [ -f "$prefix/complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+mapfile -t cmake_target < <(target_cmake)
+
+echo "build-libs: building for $target into $prefix:" >&2
+echo "$versions" | sed 's/^/  /' >&2
+work="$cache/work-$target-$key"
+rm -rf "$work" "$prefix"
+mkdir -p "$work" "$prefix/bin" "$prefix/include" "$prefix/lib/pkgconfig"
+
+# Every build finds the prefix's headers, libraries and pkg-config files, and nothing else.
+export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
+export PKG_CONFIG_PATH=""
+export CPPFLAGS="-I$prefix/include"
+export LDFLAGS="-L$prefix/lib $LDFLAGS"
+
+# Copies a package's tree into the work folder and enters it.
+enter() {
+    echo "build-libs: $1 ($SECONDS s)" >&2
+    cp -a "$sources/$1/tree" "$work/$1"
+    cd "$work/$1"
+}
+
+# Runs a build command with its output in build.log, shown only when it fails.
+step() {
+    if ! "$@" >>build.log 2>&1; then
+        tail -n 40 build.log >&2
+        echo "build-libs: $(basename "$PWD") failed in: $* (log: $PWD/build.log)" >&2
+        exit 1
+    fi
+}
+
+# Configures, builds and installs an autotools package with make's targets $install (all of it
+# by default). No package may regenerate its configure script or makefiles: the trees carry
+# the generated ones.
+install=install
+autotools() {
+    step ./configure "${configure_host[@]}" --prefix="$prefix" CC="$cc" --enable-shared \
+        --disable-static "$@"
+    step make -j"$jobs" ACLOCAL=true AUTOCONF=true AUTOMAKE=true AUTOHEADER=true \
+        MAKEINFO=true $install
+}
+
+# Configures, builds and installs a CMake package in the current tree.
+cmake_package() {
+    step cmake -S . -B build "${cmake_target[@]}" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" "$@"
+    step cmake --build build -j"$jobs"
+    step cmake --install build
+}
+
+# zlib: a handful of C files with no configuration, compiled here directly (Debian's tree has
+# no Windows makefile); the target links them.
+enter zlib
+for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
+    inftrees trees uncompr zutil; do
+    step $cc $CFLAGS -c "$c.c" -o "$c.o"
+done
+step target_zlib
+cp zlib.h zconf.h "$prefix/include/"
+version=$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' zlib.h)
+printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib compression library\nVersion: %s\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
+    "$prefix" "$version" >"$prefix/lib/pkgconfig/zlib.pc"
+
+enter libpng1.6
+autotools --disable-tests --disable-tools
+
+enter libogg
+autotools
+
+enter libvorbis
+autotools --disable-docs --disable-examples --disable-oggtest
+
+# SDL2 with its default drivers (the disk audio driver among them, which the tests use).
+enter libsdl2
+cmake_package -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+    -DSDL2_DISABLE_UNINSTALL=ON -DSDL_CCACHE=OFF
+
+# The SDL 1.2 API over SDL2, which it loads at run time. Its Windows entry wrapper (SDLmain)
+# is classic SDL 1.2's: it writes standard output and error to stdout.txt and stderr.txt
+# beside the executable and removes either at exit when it stayed empty.
+enter sdl12-compat
+cmake_package -DSDL12TESTS=OFF -DSDL2_INCLUDE_DIR="$prefix/include/SDL2"
+# Programs and SDL_mixer ask pkg-config for "sdl", as on Debian.
+cp "$prefix/lib/pkgconfig/sdl12_compat.pc" "$prefix/lib/pkgconfig/sdl.pc"
+
+# SDL_mixer with Ogg Vorbis alone, linked against libvorbisfile rather than loading it at run
+# time, so that the import tables name every library it needs. Its two example players are
+# left out: libtool puts SDLmain in the wrong place on their link lines.
+enter sdl-mixer1.2
+install="install-hdrs install-lib"
+autotools --with-sdl-prefix="$prefix" --disable-sdltest --disable-smpegtest \
+    --disable-music-cmd --disable-music-mod --disable-music-midi --disable-music-flac \
+    --disable-music-mp3 --disable-music-mp3-mad-gpl --enable-music-ogg \
+    --disable-music-ogg-shared
+
+target_finish
+
+cd "$cache"
+rm -rf "$work"
+touch "$prefix/complete"
+echo "build-libs: done in $SECONDS s" >&2
+echo "$prefix"
