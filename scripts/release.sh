@@ -58,7 +58,7 @@ fi
 # What each file needs or brings, read from the files where they say it themselves.
 depends=$(dpkg-deb -f "$dist/$deb" Depends)
 bundled=$(tar -tzf "$dist/$tarball" | sed -n 's|^[^/]*/lib/\(lib.*\.so\.[0-9]*\)$|\1|p' |
-    paste -sd, - | sed 's/,/, /g')
+    paste -sd, - | sed 's/,/, /g' | fold -s -w 88 | sed 's/ *$//; s/^/  /')
 about_video="recorded from the demo as it plays"
 if command -v ffprobe >/dev/null; then
     probe() { # STREAM ENTRIES FORMAT
@@ -92,7 +92,9 @@ Files
   ${tarball%.tar.gz} folder (./zokk, or its full path from anywhere).
   Runs with the GNU C library 2.34 or later (Debian 12 and newer, Ubuntu 22.04 and newer),
   an OpenGL driver and an X11 or Wayland desktop; plays its sound through PipeWire,
-  PulseAudio or ALSA, whichever there is. It brings in its lib/ folder: $bundled.
+  PulseAudio or ALSA, whichever there is. It brings the libraries a desktop may lack in
+  its lib/ folder:
+$bundled
   Made by scripts/package.sh from the same sources as the package, with the C++ runtime
   linked in and the libraries built from Debian's source packages; tested in Debian 12 and
   Debian 13 systems that have none of them.
