@@ -3,6 +3,7 @@
 # Makes the whole release in dist/, each file by its own script:
 #   zokk_<version>_<arch>.deb, zokk-<version>-linux-<cpu>.tar.gz    scripts/package.sh
 #   zokk-win64.zip                                                 scripts/build-windows.sh
+#   zokk.html                                                      scripts/build-web.sh
 #   zokk.mp4                                                       scripts/capture.sh
 # then SHA256SUMS and RELEASE.txt, and checks the sums. Where a file cannot be made, it says
 # which and why, still tries the others, and fails without writing the sums or the text.
@@ -17,8 +18,9 @@ arch=$(dpkg --print-architecture)
 deb="zokk_${version}_${arch}.deb"
 tarball="zokk-$version-linux-$(dpkg-architecture -qDEB_HOST_GNU_CPU).tar.gz"
 zip=zokk-win64.zip
+page=zokk.html
 video=zokk.mp4
-files=("$deb" "$tarball" "$zip" "$video")
+files=("$deb" "$tarball" "$zip" "$page" "$video")
 # Nothing of an earlier release may pass for a file of this one.
 for f in "${files[@]}" SHA256SUMS RELEASE.txt; do
     rm -f "$dist/$f"
@@ -46,6 +48,8 @@ if make_with scripts/package.sh; then
 fi
 echo "release: the Windows zip"
 make_with scripts/build-windows.sh && check_made "$zip" scripts/build-windows.sh
+echo "release: the web page"
+make_with scripts/build-web.sh "$dist" && check_made "$page" scripts/build-web.sh
 echo "release: the video"
 make_with scripts/capture.sh "$dist/$video" && check_made "$video" scripts/capture.sh
 
@@ -106,6 +110,11 @@ $bundled
   Made by scripts/build-windows.sh, cross-compiled with MinGW-w64 against the SDL 1.2
   compatibility layer over SDL2, SDL_mixer, libvorbis, libogg, libpng and zlib, built from
   Debian's source packages (the compatibility layer from its pinned upstream archive).
+- $page
+  The show as one web page, for Chromium, Chrome or Firefox with WebGL: open it from the
+  disk (a double-click), click, and it plays; no server and no network needed. Escape ends
+  it, also in full-screen.
+  Made by scripts/build-web.sh: the same C++ built with Emscripten, the data inside.
 - $video
   The whole show as a video, $about_video.
   Made by scripts/capture.sh.
