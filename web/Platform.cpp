@@ -10,13 +10,21 @@ extern "C" {
 // Defined in zokk.js (the page's JavaScript library).
 void zokk_present(void);
 int zokk_frame_seed(void);
+int zokk_context_restored(void);
 }
 
 // A swap presents the frame and waits for the browser's next animation frame, which also
 // hands the browser its turn to show it and to deliver input. The demo swaps twice per pass of
 // its loop (after drawing, and again after reading events); a swap with nothing new drawn
 // returns at once, so the show keeps the display's rate.
+//
+// While the browser has taken the WebGL context away, the show plays on unseen with its music;
+// once the context is back, the next swap rebuilds what the scenes drew with, and the frame
+// after it shows the show where it has got to.
 extern "C" void SDL_GL_SwapBuffers(void) {
+    if (zokk_context_restored()) {
+        FixedFunction::instance().restore();
+    }
     if (FixedFunction::instance().takeDrawn()) {
         zokk_present();
     }
