@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Usage: scripts/build-libs.sh TARGET
 # Builds the libraries zokk runs on (zlib, libpng, libogg, libvorbis, SDL2, the SDL 1.2
-# compatibility layer over it, and SDL_mixer 1.2 with Ogg Vorbis alone) as shared libraries for
-# TARGET, from Debian's own source packages (the versions this release ships) and, for the
+# compatibility layer over it, and SDL_mixer 1.2 with Ogg Vorbis alone), or those of them that
+# TARGET needs, from Debian's own source packages (the versions this release ships) and, for the
 # compatibility layer, which the mirror does not serve, the upstream archive that
 # scripts/debian-source.sh pins (from the folder that ZOKK_SOURCES names). Prints the install
 # prefix: headers in include/, import libraries and pkg-config files in lib/, DLLs in bin/
@@ -13,6 +13,9 @@
 #   linux    this machine (the portable tarball), with SDL2's video and sound back ends
 #            loaded at run time: its build finds their headers among the system's, so that
 #            it supports all of them, and its library needs none of them to load
+#   web      zlib and libpng, static, for WebAssembly with Emscripten (the web preset)
+#   fuzz     libpng alone, static, with the fuzz preset's instrumentation: clang, libFuzzer's
+#            coverage and the sanitizers (tests/fuzz/run-fuzz.sh)
 #
 # Every library is built by the same steps for every target; a target only names its compilers
 # and the few things that differ (the target_* functions below). Everything lives under
@@ -22,20 +25,26 @@
 # as it is; a change of version or recipe builds a new one beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:?usage: build-libs.sh TARGET (windows, linux)}
+target=${1:?usage: build-libs.sh TARGET (windows, linux, web, fuzz)}
 cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
 jobs=${ZOKK_JOBS:-2}
 mkdir -p "$cache"
 
 # What a target defines:
+#   libraries       the source packages it needs, in build order (all of them by default)
 #   cc              the C compiler
 #   configure_host  autotools' options naming the host
+#   link            autotools' options choosing shared or static libraries
 #   recipe_files    files besides this script whose change changes the build
 #   system_pc       pkg-config folders of the system's own that the builds may use too
 #   CFLAGS/LDFLAGS  the flags every library is built with
 #   target_cmake    prints CMake's options for the target, one a line
-#   target_zlib     links zlib's objects in the current folder into the shared library
+#   target_zlib     links zlib's objects in the current folder into the target's library
 #   target_finish   whatever the target adds once all libraries are installed
+libraries=(zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
+link=(--enable-shared --disable-static)
+target_cmake() { :; }
+target_finish() { :; }
 case "$target" in
 windows)
     host=x86_64-w64-mingw32
@@ -74,7 +83,6 @@ linux)
     # pkg-config; install-deps.sh --package installs them. The libraries built here come
     # first, by their place in the search path.
     system_pc=$(pkg-config --variable pc_path pkg-config)
-    target_cmake() { :; }
     # libz.so.1, with zlib's own symbol versions as every distribution's zlib has them.
     target_zlib() {
         local version
@@ -84,10 +92,33 @@ linux)
         ln -sf "libz.so.$version" "$prefix/lib/libz.so.1"
         ln -sf libz.so.1 "$prefix/lib/libz.so"
     }
-    target_finish() { :; }
+    ;;
+web)
+    libraries=(zlib libpng1.6)
+    cc=emcc
+    configure_host=(--host=wasm32-unknown-emscripten AR=emar RANLIB=emranlib)
+    link=(--disable-shared --enable-static)
+    recipe_files=()
+    # zlib's gz* functions call lseek(), which only unistd.h declares here.
+    export CFLAGS="-O2 -DHAVE_UNISTD_H"
+    export LDFLAGS=""
+    # emcc's optimiser runs on node and needs Debian's node modules (acorn) on its path.
+    export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+    target_zlib() { emar rcs "$prefix/lib/libz.a" ./*.o; }
+    ;;
+fuzz)
+    # zlib is the system's.
+    libraries=(libpng1.6)
+    cc=clang
+    configure_host=()
+    link=(--disable-shared --enable-static)
+    recipe_files=()
+    export CFLAGS="-g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link"
+    CFLAGS+=" -fsanitize=address,undefined -fno-sanitize-recover=undefined"
+    export LDFLAGS="-fsanitize=address,undefined"
     ;;
 *)
-    echo "build-libs: unknown target $target (known: windows, linux)" >&2
+    echo "build-libs: unknown target $target (known: windows, linux, web, fuzz)" >&2
     exit 2
     ;;
 esac
@@ -97,8 +128,7 @@ esac
 sources="$cache/sources"
 exec 9>"$cache/sources.lock"
 flock 9
-versions=$("$root/scripts/debian-source.sh" "$sources" \
-    zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
+versions=$("$root/scripts/debian-source.sh" "$sources" "${libraries[@]}")
 exec 9>"$cache/$target.lock"
 flock 9
 key=$({
@@ -154,64 +184,63 @@ step() {
 # the generated ones.
 install=install
 autotools() {
-    step ./configure "${configure_host[@]}" --prefix="$prefix" CC="$cc" --enable-shared \
-        --disable-static "$@"
+    step ./configure "${configure_host[@]}" --prefix="$prefix" CC="$cc" "${link[@]}" "$@"
     step make -j"$jobs" ACLOCAL=true AUTOCONF=true AUTOMAKE=true AUTOHEADER=true \
         MAKEINFO=true $install
 }
 
 # Configures, builds and installs a CMake package in the current tree.
 cmake_package() {
-    step cmake -S . -B build "${cmake_target[@]}" -DCMAKE_BUILD_TYPE=Release \
+    step cmake -B build "${cmake_target[@]}" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" "$@"
     step cmake --build build -j"$jobs"
     step cmake --install build
 }
 
-# zlib: a handful of C files with no configuration, compiled here directly (Debian's tree has
-# no Windows makefile); the target links them.
-enter zlib
-for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
-    inftrees trees uncompr zutil; do
-    step $cc $CFLAGS -c "$c.c" -o "$c.o"
+for library in "${libraries[@]}"; do
+    enter "$library"
+    case "$library" in
+    # zlib: a handful of C files with no configuration, compiled here directly (Debian's tree
+    # has no Windows makefile); the target links them.
+    zlib)
+        for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast \
+            inflate inftrees trees uncompr zutil; do
+            step $cc $CFLAGS -c "$c.c" -o "$c.o"
+        done
+        step target_zlib
+        cp zlib.h zconf.h "$prefix/include/"
+        version=$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' zlib.h)
+        printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib compression library\nVersion: %s\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
+            "$prefix" "$version" >"$prefix/lib/pkgconfig/zlib.pc"
+        ;;
+    libpng1.6) autotools --disable-tests --disable-tools ;;
+    libogg) autotools ;;
+    libvorbis) autotools --disable-docs --disable-examples --disable-oggtest ;;
+    # SDL2 with its default drivers (the disk audio driver among them, which the tests use).
+    libsdl2)
+        cmake_package -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+            -DSDL2_DISABLE_UNINSTALL=ON -DSDL_CCACHE=OFF
+        ;;
+    # The SDL 1.2 API over SDL2, which it loads at run time. Its Windows entry wrapper (SDLmain)
+    # is classic SDL 1.2's: it writes standard output and error to stdout.txt and stderr.txt
+    # beside the executable and removes either at exit when it stayed empty.
+    sdl12-compat)
+        cmake_package -DSDL12TESTS=OFF -DSDL2_INCLUDE_DIR="$prefix/include/SDL2"
+        # Programs and SDL_mixer ask pkg-config for "sdl", as on Debian.
+        cp "$prefix/lib/pkgconfig/sdl12_compat.pc" "$prefix/lib/pkgconfig/sdl.pc"
+        ;;
+    # SDL_mixer with Ogg Vorbis alone, linked against libvorbisfile rather than loading it at run
+    # time, so that the import tables name every library it needs. Its two example players are
+    # left out: libtool puts SDLmain in the wrong place on their link lines.
+    sdl-mixer1.2)
+        install="install-hdrs install-lib"
+        autotools --with-sdl-prefix="$prefix" --disable-sdltest --disable-smpegtest \
+            --disable-music-cmd --disable-music-mod --disable-music-midi --disable-music-flac \
+            --disable-music-mp3 --disable-music-mp3-mad-gpl --enable-music-ogg \
+            --disable-music-ogg-shared
+        ;;
+    esac
 done
-step target_zlib
-cp zlib.h zconf.h "$prefix/include/"
-version=$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' zlib.h)
-printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib compression library\nVersion: %s\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
-    "$prefix" "$version" >"$prefix/lib/pkgconfig/zlib.pc"
-
-enter libpng1.6
-autotools --disable-tests --disable-tools
-
-enter libogg
-autotools
-
-enter libvorbis
-autotools --disable-docs --disable-examples --disable-oggtest
-
-# SDL2 with its default drivers (the disk audio driver among them, which the tests use).
-enter libsdl2
-cmake_package -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
-    -DSDL2_DISABLE_UNINSTALL=ON -DSDL_CCACHE=OFF
-
-# The SDL 1.2 API over SDL2, which it loads at run time. Its Windows entry wrapper (SDLmain)
-# is classic SDL 1.2's: it writes standard output and error to stdout.txt and stderr.txt
-# beside the executable and removes either at exit when it stayed empty.
-enter sdl12-compat
-cmake_package -DSDL12TESTS=OFF -DSDL2_INCLUDE_DIR="$prefix/include/SDL2"
-# Programs and SDL_mixer ask pkg-config for "sdl", as on Debian.
-cp "$prefix/lib/pkgconfig/sdl12_compat.pc" "$prefix/lib/pkgconfig/sdl.pc"
-
-# SDL_mixer with Ogg Vorbis alone, linked against libvorbisfile rather than loading it at run
-# time, so that the import tables name every library it needs. Its two example players are
-# left out: libtool puts SDLmain in the wrong place on their link lines.
-enter sdl-mixer1.2
-install="install-hdrs install-lib"
-autotools --with-sdl-prefix="$prefix" --disable-sdltest --disable-smpegtest \
-    --disable-music-cmd --disable-music-mod --disable-music-midi --disable-music-flac \
-    --disable-music-mp3 --disable-music-mp3-mad-gpl --enable-music-ogg \
-    --disable-music-ogg-shared
 
 target_finish
 

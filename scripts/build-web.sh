@@ -3,8 +3,8 @@
 # Builds the demo for browsers into DIR (default dist): DIR/zokk.html, the whole page in one
 # file that plays when opened from the disk, and DIR/web/, the same page as static files for a
 # server (index.html, zokk.js and zokk.wasm, data.js and data.data, the packed data/).
-# zlib and libpng are built once for WebAssembly from Debian's source packages and kept in
-# ~/.cache/zokk/web/. The build tree is build-web/, or $ZOKK_WEB_BUILD.
+# zlib and libpng are built once for WebAssembly by "scripts/build-libs.sh web" and kept in its
+# cache. The build tree is build-web/, or $ZOKK_WEB_BUILD.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$root/dist}
@@ -14,8 +14,7 @@ dir=$(cd "$dir" && pwd)
 
 # emcc's optimiser runs on node and needs Debian's node modules (acorn) on its path.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-prefix=${ZOKK_WEB_CACHE:-$HOME/.cache/zokk/web}/prefix
-"$root/web/build-libs.sh" "$prefix"
+prefix=$("$root/scripts/build-libs.sh" web)
 
 build=${ZOKK_WEB_BUILD:-$root/build-web}
 # A tree configured from another source folder (web/ was a project of its own) starts afresh.

@@ -6,11 +6,9 @@
 # saved under build-fuzz/artifacts/ and makes the script fail. The loader's own error lines are
 # muted.
 #
-# libpng is compiled in with the same instrumentation from Debian's source package, fetched
-# once into build-fuzz/sources by scripts/debian-source.sh (from the mirror this machine's apt
-# already uses, through a source list private to the build; nothing in /etc is changed). When
-# that cannot be had, the system's libpng is linked instead and only the loader's own code
-# guides the fuzzer; the script says so.
+# libpng is linked in, built with the same instrumentation by "scripts/build-libs.sh fuzz"
+# from Debian's source package. When that cannot be had, the system's libpng is linked instead
+# and only the loader's own code guides the fuzzer; the script says so.
 set -euo pipefail
 seconds=${1:?usage: run-fuzz.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,23 +17,15 @@ root=$(cd "$here/../.." && pwd)
 build=${ZOKK_FUZZ_BUILD:-$root/build-fuzz}
 mkdir -p "$build/corpus" "$build/seeds" "$build/artifacts"
 
-fetch_libpng() {
-    "$root/scripts/debian-source.sh" "$build/sources" libpng1.6 >/dev/null &&
-        rm -rf "$build/libpng" && mkdir -p "$build/libpng" &&
-        ln -s "$build/sources/libpng1.6/tree" "$build/libpng/tree"
-}
-
-libpng_source=""
-if [ -f "$build/libpng/tree/png.c" ] || fetch_libpng; then
-    libpng_source="$build/libpng/tree"
-else
-    echo "run-fuzz: libpng source not available; fuzzing against the system's libpng" >&2
+prefix=$("$root/scripts/build-libs.sh" fuzz) ||
+    echo "run-fuzz: libpng could not be built; fuzzing against the system's libpng" >&2
+# CMake keeps pkg-config's answers: a tree configured for another libpng (or from another
+# source folder, as tests/fuzz/ was a project of its own) starts afresh.
+if [ "$(cat "$build/libpng-prefix" 2>/dev/null)" != "$prefix" ]; then
+    rm -f "$build/CMakeCache.txt"
+    echo "$prefix" >"$build/libpng-prefix"
 fi
-
-# A tree configured from another source folder (tests/fuzz/ was a project of its own) starts
-# afresh.
-grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build/CMakeCache.txt" || rm -f "$build/CMakeCache.txt"
-(cd "$root" && cmake --preset fuzz -B "$build" -DZOKK_LIBPNG_SOURCE="$libpng_source") >/dev/null
+(cd "$root" && cmake --preset fuzz -B "$build" -DCMAKE_PREFIX_PATH="$prefix") >/dev/null
 cmake --build "$build" -j2 --target fuzz_PNGImage make_seeds
 "$build/tests/fuzz/make_seeds" "$build/seeds"
 
