@@ -182,7 +182,7 @@ trap 'exit 130' INT TERM
 # The Xvfb runner's readiness check is "true": the server answers once it has named its
 # display, and the capture's own window reports any OpenGL failure.
 set +e
-SDL_NO_SIGNAL_HANDLERS=1 "$root/tests/support/with-xvfb.sh" true "$exe" --fps "$fps" |
+SDL_NO_SIGNAL_HANDLERS=1 "$root/scripts/with-xvfb.sh" true "$exe" --fps "$fps" |
     ffmpeg -nostdin -hide_banner -loglevel error -y "${video[@]}" "${audio[@]}" \
         "${format[@]}" "$partial" 2>"$log"
 status=("${PIPESTATUS[@]}")

@@ -128,9 +128,9 @@ std::string treeWithout(const std::string& name, const std::string& missing) {
     const std::string root = freshDir(name);
     char cwd[4096] = "";
     const std::string here = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    shell("mkdir -p '" + root + "/scripts' '" + root + "/tests/support' '" + root + "/data'");
-    shell("cp scripts/capture.sh scripts/install-deps.sh '" + root + "/scripts/'");
-    shell("cp tests/support/with-xvfb.sh '" + root + "/tests/support/'");
+    shell("mkdir -p '" + root + "/scripts' '" + root + "/data'");
+    shell("cp scripts/capture.sh scripts/install-deps.sh scripts/with-xvfb.sh '" + root +
+          "/scripts/'");
     for (const std::string& file : filesIn("data")) {
         if (file != missing) {
             shell("ln -s '" + here + "/data/" + file + "' '" + root + "/data/" + file + "'");
