@@ -348,7 +348,6 @@ void FixedFunction::texParameter(GLenum name, GLint value) {
 
 void FixedFunction::clear(GLbitfield mask) {
     emscripten_glClear(mask);
-    drawn = true;
 }
 
 void FixedFunction::popAttrib() {
@@ -443,7 +442,6 @@ void FixedFunction::end() {
 }
 
 void FixedFunction::draw(GLenum mode, const std::vector<Vertex>& list) {
-    drawn = true;
     if (list.empty()) {
         return;
     }
@@ -462,10 +460,4 @@ void FixedFunction::draw(GLenum mode, const std::vector<Vertex>& list) {
     emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<long>(list.size() * sizeof(Vertex)),
                             list.data(), GL_STREAM_DRAW);
     emscripten_glDrawArrays(mode, 0, static_cast<GLsizei>(list.size()));
-}
-
-bool FixedFunction::takeDrawn() {
-    const bool was = drawn;
-    drawn = false;
-    return was;
 }

@@ -65,10 +65,6 @@ public:
     void texCoord(GLfloat s, GLfloat t) { currentTexCoord = {s, t}; }
     void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state.colour = {r, g, b, a}; }
 
-    // True once something was cleared or drawn since the last call: a swap that presents
-    // nothing new need not wait for the display.
-    bool takeDrawn();
-
     static Matrix identity();
     static Matrix product(const Matrix& a, const Matrix& b);
 
@@ -119,7 +115,6 @@ private:
     std::vector<Matrix> projection{identity()};
     std::map<GLuint, TextureInfo> textures;
     bool swapBytes = false;
-    bool drawn = false;
 
     GLenum primitive = 0;
     std::array<float, 2> currentTexCoord{0, 0};
