@@ -9,8 +9,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work="$root/build-web-bench"
 "$root/web/test/setup.sh" "$work" >/dev/null
 
-web=$(NODE_PATH="$work/node/node_modules" node "$root/web/test/page-test.js" bench "$work/page")
+# The native benchmark's build also writes the show's facts, which tell the page's lines apart.
 native=$("$root/tests/bench/benchmark.sh")
+web=$(NODE_PATH="$work/node/node_modules" node "$root/web/test/page-test.js" bench "$work/page" \
+    --facts "$root/build-bench/show-facts.txt")
 
 echo "$native" | sed 's/^/native  /'
 echo "$web" | grep -v '^scene' | sed 's/^/web     /'

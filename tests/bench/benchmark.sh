@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 "$root/scripts/install-deps.sh" --tests
 build="$root/build-bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TOOLS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target zokk glready bench_emptypass bench_firstframe >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zokk glready bench_emptypass bench_firstframe \
+    show_facts >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

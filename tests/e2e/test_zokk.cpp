@@ -3,12 +3,15 @@
 #include "Images.h"
 #include "Process.h"
 #include "SceneHarness.h"
+#include "Script.h"
 #include "ShowChecks.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -119,7 +122,7 @@ TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
     expectMusicFrom30Seconds(capture, 20);
 }
 
-// A copy of the repository's data/ in a scratch folder, without one file.
+// A copy of the files the show reads in a scratch folder, without one of them.
 std::string dataWithout(const std::string& missing) {
     char scratch[] = "/tmp/zokk-data-XXXXXX";
     const std::string dir = mkdtemp(scratch);
@@ -127,19 +130,19 @@ std::string dataWithout(const std::string& missing) {
     mkdir(data.c_str(), 0755);
     char cwd[4096];
     EXPECT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    for (const char* name : {"yo.ogg", "dizuduv.png", "from_your_truly.png", "plimb.png",
-                             "faen.png", "kelmar.png", "dwon.png", "quenbrite.png"}) {
-        if (missing != name) {
-            EXPECT_EQ(
-                symlink((std::string(cwd) + "/data/" + name).c_str(), (data + "/" + name).c_str()),
-                0);
+    std::vector<std::string> files{Script::musicFile};
+    files.insert(files.end(), std::begin(Script::pictures), std::end(Script::pictures));
+    for (const std::string& file : files) {
+        if (file != missing) {
+            EXPECT_EQ(symlink((std::string(cwd) + "/" + file).c_str(), (dir + "/" + file).c_str()),
+                      0);
         }
     }
     return dir;
 }
 
 TEST(ZokkShow, WithoutTheMusicPlaysSilentlyWithTheSameScenes) {
-    const std::string dir = dataWithout("yo.ogg");
+    const std::string dir = dataWithout(Script::musicFile);
     const std::string capture = testimages::outputDir() + "/zokk-silence.raw";
     Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capture}}, dir);
     ASSERT_TRUE(demo.wait(45));
@@ -159,8 +162,7 @@ TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
     ASSERT_TRUE(demo.wait(20));
     EXPECT_EQ(demo.exitStatus(), 1);
     EXPECT_LT(demo.seconds(), 5.0);
-    const std::string line =
-        std::string("PNG: Failed to open data/") + GetParam() + " for reading\n";
+    const std::string line = std::string("PNG: Failed to open ") + GetParam() + " for reading\n";
     EXPECT_NE(demo.err().find(line), std::string::npos) << demo.err();
     EXPECT_EQ(demo.err().find("PNG: ", demo.err().find(line) + 1), std::string::npos)
         << "one line, for the one missing picture:\n"
@@ -169,9 +171,7 @@ TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
     std::system(("rm -rf " + dir).c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture,
-                         ::testing::Values("dizuduv.png", "from_your_truly.png", "plimb.png",
-                                           "faen.png", "kelmar.png", "dwon.png", "quenbrite.png"));
+INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture, ::testing::ValuesIn(Script::pictures));
 
 TEST(ZokkWithoutDisplay, SaysTheVideoModeFailedAndExitsNonZero) {
     Demo demo(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});
