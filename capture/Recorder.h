@@ -37,9 +37,10 @@ public:
     Uint32 ticks() const { return clock.ticksAt(frame); }
     // Called before every buffer swap of the demo's classes.
     void beforeSwap();
-    // Ends the progress line. True when every frame of the show was written, and nothing more;
-    // otherwise says what went wrong on standard error.
-    bool finish();
+    // Ends the progress line. True when every frame drawn was written and, if whole is set,
+    // they were every frame of the show and nothing more; otherwise says what went wrong on
+    // standard error.
+    bool finish(bool whole);
 
 private:
     void writeFrame();

@@ -3,12 +3,18 @@
 // standard output, for an encoder to read. No sound: the soundtrack is the music file itself.
 // scripts/capture.sh runs it on a private display and encodes the video.
 //
+// SIGINT, SIGTERM and SIGHUP end it as they end the demo, with 128 + the signal's number,
+// after the frames drawn so far; the encoder then sees the end of its input. A lost display
+// ends it with one line and status 1.
+//
 // "zokk-capture --soundtrack" prints instead what the encoder needs to cut the soundtrack as
 // the show plays it, one "name value" line each, from the show's own script.
 #include "Mainloop.h"
 #include "Recorder.h"
 #include "Script.h"
+#include "StopSignals.h"
 
+#include <X11/Xlib.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +48,19 @@ void printSoundtrack() {
               << "length_ms " << Script::length << std::endl;
 }
 
+// Xlib ends the process (status 1) when the connection to the display breaks, right after
+// this handler, which says so in one line of the capture's own. Ctrl-C or a hang-up reaches
+// the private X server too, which may then go first: that is no fault, and ends as the signal
+// does.
+int displayLost(Display* display) {
+    if (StopSignals::caught() != 0) {
+        std::exit(StopSignals::exitStatus(1));
+    }
+    std::fprintf(stderr, "zokk-capture: lost the display %s: its X server went away\n",
+                 DisplayString(display));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -58,6 +77,8 @@ int main(int argc, char* argv[]) {
     // Standard output carries the frames: the scenes' own lines must not end up among them.
     std::cout.rdbuf(nullptr);
 
+    StopSignals stopSignals; // before SDL starts, as in the demo
+    const XIOErrorHandler xlibsOwn = XSetIOErrorHandler(displayLost);
     int status = 0;
     {
         Recorder recorder(fps, stdout);
@@ -65,10 +86,12 @@ int main(int argc, char* argv[]) {
         // As in the demo: the window or the picture loader has said what went wrong.
         if (mainloop.hasWindow() && Script::queueScenes(mainloop)) {
             mainloop.run();
-            status = recorder.finish() ? 0 : 1;
+            // A stopped capture is short on purpose; that needs no message.
+            status = recorder.finish(StopSignals::caught() == 0) ? 0 : 1;
         } else {
             status = 1;
         }
     } // the window closes and SDL shuts down here
-    return status;
+    XSetIOErrorHandler(xlibsOwn);
+    return StopSignals::exitStatus(status);
 }

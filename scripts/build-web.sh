@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Usage: scripts/build-web.sh [OUT]
-# Builds the demo as a static web page into OUT (default dist/web): index.html, zokk.js and
-# zokk.wasm, data.js and data.data (the packed data/). Any static file server can serve it.
+# Usage: scripts/build-web.sh [DIR]
+# Builds the demo for browsers into DIR (default dist): DIR/zokk.html, the whole page in one
+# file that plays when opened from the disk, and DIR/web/, the same page as static files for a
+# server (index.html, zokk.js and zokk.wasm, data.js and data.data, the packed data/).
 # zlib and libpng are built once for WebAssembly from Debian's source packages and kept in
 # ~/.cache/zokk/web/. The build tree is build-web/, or $ZOKK_WEB_BUILD.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=${1:-$root/dist/web}
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
+dir=${1:-$root/dist}
+mkdir -p "$dir/web"
+dir=$(cd "$dir" && pwd)
 "$root/scripts/install-deps.sh" --web
 
 # emcc's optimiser runs on node and needs Debian's node modules (acorn) on its path.
@@ -18,6 +19,8 @@ prefix=${ZOKK_WEB_CACHE:-$HOME/.cache/zokk/web}/prefix
 
 build=${ZOKK_WEB_BUILD:-$root/build-web}
 emcmake cmake -S "$root/web" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DZOKK_WEB_PREFIX="$prefix" -DZOKK_WEB_OUT="$out" >/dev/null
+    -DZOKK_WEB_PREFIX="$prefix" -DZOKK_WEB_OUT="$dir/web" -DZOKK_WEB_SINGLE="$dir/zokk.html" \
+    >/dev/null
 cmake --build "$build" -j2
-echo "build-web: the page is in $out ($(du -sk "$out" | cut -f1) KiB)"
+echo "build-web: $dir/zokk.html ($(du -k "$dir/zokk.html" | cut -f1) KiB)," \
+    "and the page for servers in $dir/web ($(du -sk "$dir/web" | cut -f1) KiB)"

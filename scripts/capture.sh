@@ -176,23 +176,44 @@ partial="$dir/.$(basename -- "$target").partial.$$"
 log=$(mktemp)
 cleanup() { rm -f "$partial" "$log"; }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
 
-# SDL would catch Ctrl-C for an event the show ignores; let it end the capture instead.
+# zokk-capture ends on Ctrl-C, kill or a hang-up as the show does, with 128 + the signal.
 # The Xvfb runner's readiness check is "true": the server answers once it has named its
 # display, and the capture's own window reports any OpenGL failure.
+# The programs write to the real standard error (3); the group's own goes nowhere, so that
+# the shell's report of a pipeline member killed by a signal does not reach the user: every
+# way this can end is said in one line below.
+exec 3>&2
 set +e
-SDL_NO_SIGNAL_HANDLERS=1 "$root/scripts/with-xvfb.sh" true "$exe" --fps "$fps" |
-    ffmpeg -nostdin -hide_banner -loglevel error -y "${video[@]}" "${audio[@]}" \
-        "${format[@]}" "$partial" 2>"$log"
-status=("${PIPESTATUS[@]}")
+{
+    "$root/scripts/with-xvfb.sh" true "$exe" --fps "$fps" 2>&3 |
+        ffmpeg -nostdin -hide_banner -loglevel error -y "${video[@]}" "${audio[@]}" \
+            "${format[@]}" "$partial" 2>"$log" 3>&-
+    status=("${PIPESTATUS[@]}")
+} 2>/dev/null
 set -e
-if [ "${status[0]}" -ne 0 ] && [ "${status[0]}" -ne 141 ]; then
-    exit 1 # the capture has said why
-fi
-if [ "${status[1]}" -ne 0 ] || [ "${status[0]}" -ne 0 ]; then
+exec 3>&-
+capturer=${status[0]} encoder=${status[1]}
+case "$capturer" in
+0 | 141) ;; # done, or the encoder stopped reading: its status says why
+129 | 130 | 143) exit "$capturer" ;; # stopped by a signal, as asked
+*) exit 1 ;; # zokk-capture has said why
+esac
+if [ "$encoder" -ne 0 ] || [ "$capturer" -ne 0 ]; then
     cat "$log" >&2
-    echo "capture: ffmpeg failed to write $output" >&2
+    if [ "$encoder" -gt 128 ]; then
+        signal=$(kill -l "$encoder" 2>/dev/null) || signal=$((encoder - 128))
+        echo "capture: the encoder ffmpeg died (signal $signal) while writing $output" >&2
+    elif grep -q 'No space left on device' "$log"; then
+        echo "capture: the disk is full: ffmpeg could not write $output in the folder $dir" >&2
+    elif grep -qE 'Permission denied|Read-only file system' "$log"; then
+        echo "capture: the folder $dir is not writable: ffmpeg could not write $output" >&2
+    else
+        echo "capture: ffmpeg failed to write $output (status $encoder)" >&2
+    fi
     exit 1
 fi
 mv -f -- "$partial" "$target"

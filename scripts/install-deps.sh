@@ -20,9 +20,9 @@ tests=(
     time
 )
 # The video capture draws on a private Xvfb with Mesa's software OpenGL and encodes with ffmpeg.
-capture=(ffmpeg xvfb xauth libgl1-mesa-dri)
+capture=(ffmpeg xvfb xauth libgl1-mesa-dri libx11-dev)
 windows=(g++-mingw-w64-x86-64 wine64 zip unzip dpkg-dev)
-web=(emscripten chromium dpkg-dev)
+web=(emscripten chromium firefox-esr dpkg-dev)
 # Node.js and npm drive the browser in the web test. A machine may already have a newer
 # Node.js with its own npm from elsewhere, which Debian's npm would conflict with.
 command -v npm >/dev/null || web+=(nodejs npm)

@@ -18,17 +18,28 @@ fdfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
 xvfb=$!
 cleanup() {
-    [ -n "${watchdog:-}" ] && kill "$watchdog" 2>/dev/null
+    if [ -n "${watchdog:-}" ]; then
+        kill "$watchdog" 2>/dev/null
+        wait "$watchdog" 2>/dev/null
+    fi
     kill "$xvfb" 2>/dev/null
     wait "$xvfb" 2>/dev/null
     rm -f "$fdfile"
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
 # A watchdog stops the server too when this script is killed outright (as a test time-out
-# does), which no trap can catch.
+# does), which no trap can catch. Stopped itself, it takes its sleep along, so that nothing
+# outlives this script.
 (
-    while kill -0 $$ 2>/dev/null; do sleep 1; done
+    trap 'kill "$nap" 2>/dev/null; wait "$nap"; exit' TERM HUP
+    while kill -0 $$ 2>/dev/null; do
+        sleep 1 &
+        nap=$!
+        wait "$nap"
+    done
     kill "$xvfb" 2>/dev/null
 ) </dev/null >/dev/null 2>&1 &
 watchdog=$!
@@ -51,4 +62,12 @@ for _ in $(seq 1 50); do
 done
 [ "$ok" = 1 ] || { echo "with-xvfb: OpenGL does not answer on $DISPLAY" >&2; "$glready"; exit 1; }
 
-"$@"
+# The command's standard error is the real one (3); the shell's own goes nowhere while the
+# command runs, so that its report of a server that died meanwhile does not end up among the
+# command's lines (the command says what losing its display did to it).
+exec 3>&2
+{
+    "$@" 2>&3 3>&-
+    status=$?
+} 2>/dev/null
+exit "$status"

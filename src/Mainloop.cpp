@@ -2,6 +2,7 @@
 
 #include "SDLWindow.h"
 #include "Scene.h"
+#include "StopSignals.h"
 
 Mainloop::Mainloop() : window(new SDLWindow("ZOKK!!!~~", 640, 480, 24, false)) {}
 
@@ -31,7 +32,8 @@ void Mainloop::popScene() {
 int Mainloop::run() {
     // An empty queue, or a finished one, has nothing to run.
     while (!scenes.empty() && scenes.front().scene) {
-        if (window->handleEvents()) {
+        // A stop signal ends the show as Escape does: the current scene writes no statistics.
+        if (StopSignals::caught() != 0 || window->handleEvents()) {
             return 0;
         }
         Scene* scene = scenes.front().scene;

@@ -19,9 +19,9 @@ struct sceneDesc {
 class Mainloop {
 public:
     Mainloop();
-    // Closes the window and shuts SDL down. Scenes still queued (after Escape) are left
-    // undeleted on purpose: deleting one would report statistics for a scene that never
-    // finished, and the OpenGL objects they hold end with the context.
+    // Closes the window and shuts SDL down. Scenes still queued (after Escape or a stop
+    // signal) are left undeleted on purpose: deleting one would report statistics for a scene
+    // that never finished, and the OpenGL objects they hold end with the context.
     ~Mainloop();
 
     Mainloop(const Mainloop&) = delete;
@@ -29,8 +29,8 @@ public:
 
     // Queues scene to run for duration milliseconds; the loop owns it from now on.
     void addScene(Scene* scene, unsigned int duration);
-    // Runs until the last scene has run its time or Escape is pressed; returns 0. An empty
-    // queue returns at once.
+    // Runs until the last scene has run its time, Escape is pressed or a stop signal arrives
+    // (StopSignals); returns 0. An empty queue returns at once.
     int run();
     // Entries still queued, the current one included.
     int scenesInQue() const;

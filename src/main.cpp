@@ -1,8 +1,10 @@
 // zokk: plays the show. Music first, then the window, then the four scenes in their order
 // with their running times (both as Script sets them), then the loop; everything is released
-// in reverse.
+// in reverse. SIGINT, SIGTERM and SIGHUP end the show as Escape does, and the exit status then
+// says which signal it was (128 + its number).
 #include "Mainloop.h"
 #include "Script.h"
+#include "StopSignals.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -33,6 +35,10 @@ Globals* Globals::Instance() {
 } // namespace globals
 
 int main(int, char*[]) {
+    // Before anything starts SDL, so that SDL leaves these signals to the show; the handlers
+    // it found come back after SDL has shut down.
+    StopSignals stopSignals;
+
     // Audio. No result is checked: without a sound device or without the music file the
     // show runs silently with the same timing, and SDL_mixer accepts a null music handle.
     Mix_OpenAudio(Script::audioRate, Script::audioFormat, Script::audioChannels,
@@ -56,5 +62,5 @@ int main(int, char*[]) {
         Mix_FreeMusic(music);
         Mix_CloseAudio();
     } // the window closes and SDL shuts down here, after the audio device
-    return status;
+    return StopSignals::exitStatus(status);
 }

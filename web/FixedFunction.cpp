@@ -104,12 +104,31 @@ void light(const Light& lights, const float eye[3], const float normal[3], float
     out[3] = 1.0f; // the material's diffuse alpha
 }
 
+int channelsOf(GLenum format) {
+    switch (format) {
+    case GL_LUMINANCE_ALPHA:
+        return 2;
+    case GL_RGB:
+        return 3;
+    case GL_RGBA:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
 // The demo never sets a normal; OpenGL's current normal stays (0, 0, 1).
 const float objectNormal[3] = {0.0f, 0.0f, 1.0f};
 
 } // namespace
 
 FixedFunction::FixedFunction() {
+    build();
+    // Light 0 alone starts with a white diffuse colour.
+    state.lights[0].diffuse = {1, 1, 1, 1};
+}
+
+void FixedFunction::build() {
     program = emscripten_glCreateProgram();
     const GLuint vs = compile(GL_VERTEX_SHADER, vertexSource);
     const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
@@ -140,8 +159,6 @@ FixedFunction::FixedFunction() {
                                      reinterpret_cast<void*>(offsetof(Vertex, colour)));
     emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
                                      reinterpret_cast<void*>(offsetof(Vertex, texCoord)));
-    // Light 0 alone starts with a white diffuse colour.
-    state.lights[0].diffuse = {1, 1, 1, 1};
 }
 
 FixedFunction::~FixedFunction() {
@@ -273,6 +290,14 @@ void FixedFunction::setBlendFunc(GLenum source, GLenum destination) {
     emscripten_glBlendFunc(source, destination);
 }
 
+void FixedFunction::genTextures(GLsizei count, GLuint* names) {
+    // Named by the page rather than by WebGL, which names nothing while the context is lost.
+    for (GLsizei i = 0; i < count; ++i) {
+        names[i] = zokk_new_texture();
+        textures[names[i]] = TextureInfo{};
+    }
+}
+
 void FixedFunction::bindTexture(GLuint texture) {
     state.texture = texture;
     emscripten_glBindTexture(GL_TEXTURE_2D, texture);
@@ -295,21 +320,7 @@ void FixedFunction::texImage(GLsizei width, GLsizei height, GLenum format, GLenu
     // machine.
     std::vector<unsigned char> narrowed;
     if (type == GL_UNSIGNED_SHORT && pixels != nullptr) {
-        int channels = 1;
-        switch (format) {
-        case GL_LUMINANCE_ALPHA:
-            channels = 2;
-            break;
-        case GL_RGB:
-            channels = 3;
-            break;
-        case GL_RGBA:
-            channels = 4;
-            break;
-        default:
-            break;
-        }
-        const size_t samples = static_cast<size_t>(width) * height * channels;
+        const size_t samples = static_cast<size_t>(width) * height * channelsOf(format);
         const auto* bytes = static_cast<const unsigned char*>(pixels);
         narrowed.resize(samples);
         for (size_t i = 0; i < samples; ++i) {
@@ -323,6 +334,15 @@ void FixedFunction::texImage(GLsizei width, GLsizei height, GLenum format, GLenu
     info.width = width;
     info.height = height;
     info.hasImage = true;
+    info.format = format;
+    info.alignment = unpackAlignment;
+    info.pixels.clear();
+    if (pixels != nullptr && width > 0 && height > 0) {
+        const size_t row = static_cast<size_t>(width) * channelsOf(format);
+        const size_t stride = (row + unpackAlignment - 1) / unpackAlignment * unpackAlignment;
+        const auto* bytes = static_cast<const unsigned char*>(pixels);
+        info.pixels.assign(bytes, bytes + stride * (height - 1) + row);
+    }
 }
 
 void FixedFunction::copyTexImage(GLint x, GLint y, GLsizei width, GLsizei height) {
@@ -332,6 +352,8 @@ void FixedFunction::copyTexImage(GLint x, GLint y, GLsizei width, GLsizei height
     info.width = width;
     info.height = height;
     info.hasImage = true;
+    info.format = GL_RGB;
+    info.pixels.clear();
 }
 
 void FixedFunction::texParameter(GLenum name, GLint value) {
@@ -343,7 +365,38 @@ void FixedFunction::texParameter(GLenum name, GLint value) {
             value = GL_CLAMP_TO_EDGE;
         }
     }
+    textures[state.texture].parameters[name] = value;
     emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
+}
+
+void FixedFunction::setUnpackAlignment(GLint alignment) {
+    unpackAlignment = alignment;
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+void FixedFunction::restore() {
+    // The old program and buffer went with the old context (WebGL refuses to delete them
+    // now); only their names are left to forget.
+    zokk_forget(program, buffer);
+    build();
+    for (auto& [name, info] : textures) {
+        if (name == 0) {
+            continue; // parameters set with no texture bound went nowhere
+        }
+        zokk_renew_texture(name);
+        emscripten_glBindTexture(GL_TEXTURE_2D, name);
+        for (const auto& [parameter, value] : info.parameters) {
+            emscripten_glTexParameteri(GL_TEXTURE_2D, parameter, value);
+        }
+        if (info.hasImage) {
+            emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, info.alignment);
+            emscripten_glTexImage2D(GL_TEXTURE_2D, 0, info.format, info.width, info.height, 0,
+                                    info.format, GL_UNSIGNED_BYTE,
+                                    info.pixels.empty() ? nullptr : info.pixels.data());
+        }
+    }
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+    apply();
 }
 
 void FixedFunction::clear(GLbitfield mask) {

@@ -10,6 +10,11 @@
 //
 // The C entry points (glBegin, glPushAttrib, gluPerspective, ...) in GLEntryPoints.cpp call
 // the one instance; everything WebGL does on its own (clearing, blending, depth) is passed on.
+//
+// A browser may take the WebGL context away (a GPU reset, too many pages) and give it back
+// empty. So this class also keeps what it would need to draw again: every texture's image
+// and parameters and the state it has passed on. restore() rebuilds all of it under the same
+// texture names, and the demo goes on as if nothing happened.
 #pragma once
 
 #include <GL/gl.h>
@@ -39,6 +44,7 @@ public:
     void setClearColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
     void setViewport(GLint x, GLint y, GLsizei width, GLsizei height);
     void setBlendFunc(GLenum source, GLenum destination);
+    void genTextures(GLsizei count, GLuint* textures);
     void bindTexture(GLuint texture);
     void deleteTextures(GLsizei count, const GLuint* textures);
     void texImage(GLsizei width, GLsizei height, GLenum format, GLenum type, const void* pixels);
@@ -46,6 +52,8 @@ public:
     void texParameter(GLenum name, GLint value);
     void setSwapBytes(bool on) { swapBytes = on; }
     bool getSwapBytes() const { return swapBytes; }
+    void setUnpackAlignment(GLint alignment);
+    GLint getUnpackAlignment() const { return unpackAlignment; }
     const GLint* viewport() const { return state.viewport; }
     void clear(GLbitfield mask);
 
@@ -64,6 +72,10 @@ public:
     void vertex(GLfloat x, GLfloat y, GLfloat z);
     void texCoord(GLfloat s, GLfloat t) { currentTexCoord = {s, t}; }
     void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state.colour = {r, g, b, a}; }
+
+    // Makes the program, the buffer, every texture and the passed-on state again, after the
+    // browser has given back a lost context.
+    void restore();
 
     static Matrix identity();
     static Matrix product(const Matrix& a, const Matrix& b);
@@ -97,6 +109,12 @@ private:
         bool clampS = false; // GL_CLAMP: coordinates past the edge fade into a black border
         bool clampT = false;
         bool hasImage = false;
+        // The image as WebGL was given it, rows padded to the alignment; empty for a copy of
+        // the frame, which is made again before it is drawn.
+        GLenum format = GL_RGB;
+        GLint alignment = 4;
+        std::vector<unsigned char> pixels;
+        std::map<GLenum, GLint> parameters; // as WebGL was given them
     };
     struct Vertex {
         float position[4];
@@ -105,6 +123,7 @@ private:
     };
 
     std::vector<Matrix>& stack();
+    void build();
     void apply();
     void lightVertices();
     void draw(GLenum mode, const std::vector<Vertex>& vertices);
@@ -115,6 +134,7 @@ private:
     std::vector<Matrix> projection{identity()};
     std::map<GLuint, TextureInfo> textures;
     bool swapBytes = false;
+    GLint unpackAlignment = 4;
 
     GLenum primitive = 0;
     std::array<float, 2> currentTexCoord{0, 0};

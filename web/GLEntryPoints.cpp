@@ -55,7 +55,7 @@ void glPopAttrib(void) {
 }
 
 void glGenTextures(GLsizei count, GLuint* textures) {
-    emscripten_glGenTextures(count, textures);
+    gl().genTextures(count, textures);
 }
 void glDeleteTextures(GLsizei count, const GLuint* textures) {
     gl().deleteTextures(count, textures);
@@ -80,6 +80,8 @@ void glTexParameterf(GLenum, GLenum name, GLfloat value) {
 void glPixelStorei(GLenum name, GLint value) {
     if (name == GL_UNPACK_SWAP_BYTES) {
         gl().setSwapBytes(value != 0);
+    } else if (name == GL_UNPACK_ALIGNMENT) {
+        gl().setUnpackAlignment(value);
     } else {
         emscripten_glPixelStorei(name, value);
     }
@@ -89,6 +91,8 @@ void glGetIntegerv(GLenum name, GLint* values) {
         for (int i = 0; i < 4; ++i) {
             values[i] = gl().viewport()[i];
         }
+    } else if (name == GL_UNPACK_ALIGNMENT) {
+        *values = gl().getUnpackAlignment();
     } else {
         emscripten_glGetIntegerv(name, values);
     }

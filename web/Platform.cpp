@@ -1,4 +1,5 @@
 // What the demo's SDL calls need to behave in a page as they do on the desktop.
+#include "FixedFunction.h"
 #include "GnuRandom.h"
 #include "SwapCounter.h"
 
@@ -10,6 +11,7 @@ extern "C" {
 // Defined in zokk.js (the page's JavaScript library).
 void zokk_present(void);
 int zokk_frame_seed(void);
+int zokk_context_restored(void);
 }
 
 namespace {
@@ -20,7 +22,14 @@ SwapCounter swaps;
 // frame, which also hands the browser its turn to show it and to deliver input. The swap that
 // begins a pass of the loop has nothing new to show and returns at once, so the show keeps
 // the display's rate.
+//
+// While the browser has taken the WebGL context away, the show plays on unseen with its music;
+// once the context is back, the next swap rebuilds what the scenes drew with, and the frame
+// after it shows the show where it has got to.
 extern "C" void SDL_GL_SwapBuffers(void) {
+    if (zokk_context_restored()) {
+        FixedFunction::instance().restore();
+    }
     swaps.count();
     if (swaps.endsFrame()) {
         zokk_present();

@@ -13,6 +13,13 @@
 #define GL_CLAMP_TO_EDGE 0x812F
 
 extern "C" {
+// The page's own (library_zokk.js): a texture name with a WebGL texture behind it while there
+// is a context, and a new WebGL texture behind an old name after the context came back.
+GLuint zokk_new_texture(void);
+void zokk_renew_texture(GLuint name);
+// Drops the names of a program and a buffer of a lost context.
+void zokk_forget(GLuint program, GLuint buffer);
+
 void emscripten_glEnable(GLenum cap);
 void emscripten_glDisable(GLenum cap);
 void emscripten_glClear(GLbitfield mask);

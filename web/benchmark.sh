@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Plays the show once as the web page in Debian's headless Chromium (real time, WebGL on
-# SwiftShader) and once natively (tests/bench/benchmark.sh, under Xvfb with Mesa), and prints
-# each scene's average frame rate side by side. The page waits for the browser's animation
-# frames, so it cannot pass the display's rate (60 fps); the native demo draws unthrottled.
+# Plays the show once natively (tests/bench/benchmark.sh, under Xvfb with Mesa) and once as the
+# one-file page (zokk.html by file://) in each browser, in real time: Debian's headless
+# Chromium (WebGL on SwiftShader) and Firefox (WebGL on Mesa, under an Xvfb of its own). It
+# prints the time from opening the page to "Click to start" and each scene's average frame
+# rate side by side. The page waits for the browser's animation frames, so it cannot pass the
+# display's rate (60 fps); the native demo draws unthrottled.
 # Usage: web/benchmark.sh   (builds into build-web-bench/ and build-bench/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,14 +13,22 @@ work="$root/build-web-bench"
 
 # The native benchmark's build also writes the show's facts, which tell the page's lines apart.
 native=$("$root/tests/bench/benchmark.sh")
-web=$(NODE_PATH="$work/node/node_modules" node "$root/web/test/page-test.js" bench "$work/page" \
-    --facts "$root/build-bench/show-facts.txt")
+facts="$root/build-bench/show-facts.txt"
+export NODE_PATH="$work/node/node_modules"
+chromium=$(node "$root/web/test/page-test.js" bench "$work/zokk.html" --browser chromium \
+    --facts "$facts")
+firefox=$("$root/scripts/with-xvfb.sh" "$root/build-bench/tests/glready" \
+    node "$root/web/test/page-test.js" bench "$work/zokk.html" --browser firefox --facts "$facts")
 
-echo "$native" | sed 's/^/native  /'
-echo "$web" | grep -v '^scene' | sed 's/^/web     /'
-printf '\n%-8s %12s %12s\n' scene "web (fps)" "native (fps)"
+echo "$native" | sed 's/^/native    /'
+echo "$chromium" | grep -v '^scene' | sed 's/^/chromium  /'
+echo "$firefox" | grep -v '^scene' | sed 's/^/firefox   /'
+echo "zokk.html: $(stat -c %s "$work/zokk.html") bytes"
+rate() { echo "$1" | awk -v n="$2" '$1 == "scene" && $2 == n ":" { print $3 }'; }
+printf '\n%-8s %14s %14s %14s\n' scene "chromium (fps)" "firefox (fps)" "native (fps)"
 for n in 1 2 3 4; do
-    w=$(echo "$web" | awk -v n="$n" '$1 == "scene" && $2 == n ":" { print $3 }')
-    d=$(echo "$native" | awk -v n="$n" '$1 == "scene" && $2 == n ":" { print $3 }')
-    printf '%-8s %12s %12s\n' "$n" "${w:--}" "${d:--}"
+    c=$(rate "$chromium" "$n")
+    f=$(rate "$firefox" "$n")
+    d=$(rate "$native" "$n")
+    printf '%-8s %14s %14s %14s\n' "$n" "${c:--}" "${f:--}" "${d:--}"
 done

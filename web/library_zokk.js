@@ -26,6 +26,11 @@ mergeInto(LibraryManager.library, {
         names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
       } catch (e) {
       }
+      // A page whose show has failed falls silent with it.
+      Module['silence'] = function() {
+        ZokkMusic.stop();
+        if (ZokkMusic.context) ZokkMusic.context.close();
+      };
       Module['musicReady'] = Promise.all(names.map(function(name) {
         var path = folder + '/' + name;
         var bytes = FS.readFile(path);
@@ -121,20 +126,98 @@ mergeInto(LibraryManager.library, {
     return shown ? 1 : 0;
   },
 
-  // Full-screen shows the canvas's frame (with its black margins), scaled by the page.
+  // Full-screen shows the canvas's frame (with its black margins), scaled by the page. The
+  // browser keeps Escape for leaving full-screen; where it offers a keyboard lock, the page
+  // takes Escape back while full-screen, so Escape reaches the show as on the desktop. Any
+  // exit from full-screen that the page did not ask for (f and the end of the show ask) ends
+  // the show as Escape does, which covers the browsers without the lock.
+  $ZokkScreen__postset: 'addOnInit(function() { ZokkScreen.watch(); });',
+  $ZokkScreen__deps: ['$SDL'],
+  $ZokkScreen: {
+    leaving: false,
+    watch: function() {
+      document.addEventListener('fullscreenchange', function() {
+        if (document.fullscreenElement) {
+          if (navigator.keyboard && navigator.keyboard.lock) {
+            navigator.keyboard.lock(['Escape']).catch(function() {});
+          }
+          return;
+        }
+        if (navigator.keyboard && navigator.keyboard.unlock) navigator.keyboard.unlock();
+        var asked = ZokkScreen.leaving;
+        ZokkScreen.leaving = false;
+        if (!asked) {
+          SDL.events.push({type: 'keydown', keyCode: 27}, {type: 'keyup', keyCode: 27});
+        }
+      });
+    },
+    leave: function() {
+      if (!document.fullscreenElement) return;
+      ZokkScreen.leaving = true;
+      document.exitFullscreen().catch(function() { ZokkScreen.leaving = false; });
+    },
+  },
+
+  SDL_WM_ToggleFullScreen__deps: ['$ZokkScreen'],
   SDL_WM_ToggleFullScreen: function(surface) {
     var frame = Module['fullscreenElement'] || Module['canvas'];
     if (document.fullscreenElement) {
-      document.exitFullscreen();
+      ZokkScreen.leave();
     } else if (frame.requestFullscreen) {
       frame.requestFullscreen().catch(function() {});
     }
     return 1;
   },
 
-  // The page stays after the show, and SDL has nothing to shut down in it; the browser's
-  // version would also say so on the console, between the show's own lines.
-  SDL_Quit: function() {},
+  // The page stays after the show, so SDL has nothing to shut down in it (the browser's
+  // version would also say so on the console, between the show's own lines); only full-screen
+  // is left, as the desktop's is, so that the page's closing words can be seen.
+  SDL_Quit__deps: ['$ZokkScreen'],
+  SDL_Quit: function() {
+    ZokkScreen.leave();
+  },
+
+  // A lost WebGL context comes back only if the page asks for it by cancelling the loss. The
+  // next swap after its return rebuilds the GL layer (FixedFunction::restore).
+  $ZokkContext__postset: 'addOnInit(function() { ZokkContext.watch(Module["canvas"]); });',
+  $ZokkContext: {
+    restored: false,
+    watch: function(canvas) {
+      canvas.addEventListener('webglcontextlost', function(event) { event.preventDefault(); });
+      canvas.addEventListener('webglcontextrestored', function() { ZokkContext.restored = true; });
+    },
+  },
+
+  zokk_context_restored__deps: ['$ZokkContext'],
+  zokk_context_restored: function() {
+    var restored = ZokkContext.restored;
+    ZokkContext.restored = false;
+    return restored ? 1 : 0;
+  },
+
+  // Texture names stay the show's own across a lost context: WebGL's objects behind them
+  // change. While the context is lost a name has none.
+  zokk_new_texture__deps: ['$GL'],
+  zokk_new_texture: function() {
+    var name = GL.getNewId(GL.textures);
+    var texture = GLctx.createTexture();
+    if (texture) texture.name = name;
+    GL.textures[name] = texture;
+    return name;
+  },
+
+  zokk_forget__deps: ['$GL'],
+  zokk_forget: function(program, buffer) {
+    GL.programs[program] = null;
+    GL.buffers[buffer] = null;
+  },
+
+  zokk_renew_texture__deps: ['$GL'],
+  zokk_renew_texture: function(name) {
+    var texture = GLctx.createTexture();
+    if (texture) texture.name = name;
+    GL.textures[name] = texture;
+  },
 
   zokk_present: function() {
     return Asyncify.handleSleep(function(wakeUp) {

@@ -4,11 +4,13 @@
 // missing data and an interrupted capture.
 #include "GLTestWindow.h"
 #include "Images.h"
+#include "Process.h"
 #include "Sample.h"
 #include "Sample2.h"
 #include "Sample3.h"
 #include "Sample4.h"
 #include "SceneHarness.h"
+#include "ShowChecks.h"
 
 #include <algorithm>
 #include <chrono>
@@ -422,37 +424,162 @@ TEST(Capture, MissingMusicGivesAWarningAndSilenceOfTheSameLength) {
     std::remove(file.c_str());
 }
 
+// A capture run as a terminal runs it: through the shell, in a process group of its own, so
+// that a test can signal the group, find its ffmpeg or Xvfb, and see what outlives it.
+class GroupRun {
+public:
+    explicit GroupRun(const std::string& command) : errPath(scratch() + "/group-stderr.txt") {
+        std::fflush(nullptr); // or the child would write out what the test has buffered
+        started = e2e::now();
+        pid = fork();
+        if (pid == 0) {
+            setpgid(0, 0);
+            freopen("/dev/null", "w", stdout);
+            freopen(errPath.c_str(), "w", stderr);
+            // exec: the command itself leads the group, as a terminal's job does.
+            const std::string line = "exec " + command;
+            execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        setpgid(pid, pid);
+    }
+    ~GroupRun() {
+        kill(-pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+
+    // The group's processes still alive (a zombie is not), "pid name" a line; or with a name,
+    // the pid of that one.
+    std::string alive(const std::string& name = "") const {
+        return output("pgrep -r D,R,S,T -g " + std::to_string(pid) +
+                      (name.empty() ? " -l" : " -x " + name));
+    }
+    // Waits until a file in dir has grown past 100 kB: the encoder is writing.
+    bool writingIn(const std::string& dir) const {
+        for (int i = 0; i < 1200; ++i) {
+            for (const std::string& name : filesIn(dir)) {
+                struct stat st;
+                if (stat((dir + "/" + name).c_str(), &st) == 0 && st.st_size > 100000) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    void signal(int number, const std::string& name = "") const {
+        kill(name.empty() ? -pid : std::stoi(alive(name)), number);
+        signalled = e2e::now() - started;
+    }
+    // The exit status (or 128 + the signal that ended it), once the command has ended.
+    Outcome finish() {
+        int raw = 0;
+        waitpid(pid, &raw, 0);
+        ended = e2e::now() - started;
+        return Outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readAll(errPath)};
+    }
+    // From the signal, or from the start when none was sent, to the end.
+    double seconds() const { return ended - signalled; }
+
+private:
+    std::string errPath;
+    pid_t pid = -1;
+    double started = 0, ended = 0;
+    mutable double signalled = 0;
+};
+
 // Ctrl-C in the middle: the whole process group gets the interrupt, as from a terminal.
 TEST(Capture, AnInterruptedCaptureLeavesNothingBehind) {
     const std::string dir = freshDir("interrupted");
     const std::string file = dir + "/show.mkv";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execl("scripts/capture.sh", "capture.sh", file.c_str(), "--fps", "24", "--lossless",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(pid, 0);
-    setpgid(pid, pid);
-    // Wait until ffmpeg is writing the partial file.
-    bool writing = false;
-    for (int i = 0; i < 1200 && !writing; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        for (const std::string& name : filesIn(dir)) {
-            struct stat st;
-            writing = writing || (stat((dir + "/" + name).c_str(), &st) == 0 && st.st_size > 0);
-        }
-    }
-    EXPECT_TRUE(writing);
-    kill(-pid, SIGINT);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    GroupRun run("scripts/capture.sh " + file + " --fps 24 --lossless");
+    EXPECT_TRUE(run.writingIn(dir));
+    run.signal(SIGINT);
+    const Outcome outcome = run.finish();
+    EXPECT_EQ(outcome.status, 130);
     EXPECT_FALSE(exists(file));
     EXPECT_TRUE(filesIn(dir).empty());
+}
+
+// The faults group (ctest -L faults): each way a capture can fail ends it with one line of its
+// own as the last (ffmpeg's may come before it, the shell's reports of killed jobs never), and
+// leaves no file and no process. Each case states what it measured.
+
+std::string lastLine(std::string text) {
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text.substr(text.rfind('\n') + 1); // npos + 1 is 0
+}
+
+void expectEndedCleanly(const GroupRun& run, const Outcome& outcome, int status,
+                        const std::string& says, const std::string& dir, const std::string& left,
+                        const std::string& which) {
+    const std::string alive = run.alive();
+    std::printf("figure: %s: status %d, %.2f s later, files left: %s, processes left: %d; "
+                "last line \"%s\"\n",
+                which.c_str(), outcome.status, run.seconds(), left.empty() ? "none" : left.c_str(),
+                showchecks::linesIn(alive), lastLine(outcome.err).c_str());
+    EXPECT_EQ(outcome.status, status) << outcome.err;
+    if (says.empty()) {
+        EXPECT_EQ(outcome.err, "");
+    } else {
+        EXPECT_EQ(lastLine(outcome.err).rfind(says, 0), 0u) << outcome.err;
+    }
+    EXPECT_EQ(outcome.err.find(": line "), std::string::npos) << "a shell's job report";
+    EXPECT_EQ(left, "");
+    EXPECT_TRUE(filesIn(dir).empty()) << dir;
+    EXPECT_EQ(alive, "");
+}
+
+// In a private mount namespace, so that nothing stays mounted: a small tmpfs that fills up,
+// and a read-only one.
+TEST(Faults, AFullDiskOrAReadOnlyFolderEndsItWithALineNamingTheFolder) {
+    const std::string unshare =
+        geteuid() == 0 ? "unshare --mount" : "unshare --map-root-user --mount";
+    const std::string dir = freshDir("mounted");
+    const std::string listing = scratch() + "/mounted-listing.txt";
+    const std::pair<std::string, std::string> cases[] = {
+        {"size=8m", "capture: the disk is full: ffmpeg could not write " + dir +
+                        "/show.mkv in the folder " + dir},
+        {"ro,size=8m", "capture: the folder " + dir + " is not writable"},
+    };
+    for (const auto& [options, says] : cases) {
+        GroupRun run(unshare + " sh -c 'mount -t tmpfs -o " + options + " tmpfs " + dir +
+                     " && { scripts/capture.sh " + dir +
+                     "/show.mkv --fps 24 --lossless; status=$?; ls -A " + dir + " >" + listing +
+                     "; exit $status; }'");
+        const Outcome outcome = run.finish();
+        expectEndedCleanly(run, outcome, 1, says, dir, readAll(listing), "tmpfs " + options);
+    }
+}
+
+// A program of the capture killed, or told to stop: signalled alone, or with the whole group
+// as when the terminal hangs up.
+TEST(Faults, AKilledEncoderOrDisplayOrAStopSignalEndsItCleanly) {
+    struct Case {
+        const char* process;
+        int signal, status;
+        std::string says;
+    };
+    const std::string dir = freshDir("killed");
+    const Case cases[] = {
+        {"ffmpeg", SIGKILL, 1,
+         "capture: the encoder ffmpeg died (signal KILL) while writing " + dir + "/show.mkv"},
+        {"Xvfb", SIGKILL, 1, "zokk-capture: lost the display :"},
+        {"zokk-capture", SIGTERM, 143, ""},
+        {"", SIGHUP, 129, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string which =
+            std::string("SIG") + sigabbrev_np(c.signal) + " to " + (*c.process ? c.process : "all");
+        SCOPED_TRACE(which);
+        GroupRun run("scripts/capture.sh " + dir + "/show.mkv --fps 24 --lossless");
+        ASSERT_TRUE(run.writingIn(dir));
+        run.signal(c.signal, c.process);
+        const Outcome outcome = run.finish();
+        expectEndedCleanly(run, outcome, c.status, c.says, dir, "", which);
+    }
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
@@ -193,6 +195,57 @@ TEST(ZokkWithoutDisplay, SaysTheVideoModeFailedWhenTheDriverHasNoOpenGL) {
     ASSERT_TRUE(demo.wait(20));
     EXPECT_EQ(demo.exitStatus(), 1);
     EXPECT_NE(demo.err().find("Couldn't set video mode: "), std::string::npos) << demo.err();
+}
+
+// The faults group (ctest -L faults): how the show ends when it is told to stop, or loses its
+// display. Each case states what it measured.
+
+class Faults : public ::testing::TestWithParam<int> {};
+
+TEST_P(Faults, AStopSignalDuringScene2EndsTheShowAsEscapeDoes) {
+    const int signal = GetParam();
+    Demo demo;
+    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    sleepSeconds(0.5);
+    const double sent = demo.secondsSinceStart();
+    demo.signal(signal);
+    ASSERT_TRUE(demo.wait(5));
+    const double toExit = demo.seconds() - sent;
+    std::printf("figure: SIG%s during scene 2: status %d, %.3f s to exit, %d statistics line(s)\n",
+                sigabbrev_np(signal), demo.exitStatus(), toExit, linesIn(demo.out()));
+    EXPECT_EQ(demo.exitStatus(), 128 + signal);
+    // Some 0.35 s on an idle machine, 0.3 s of it closing the dummy audio device and shutting
+    // SDL down, as after Escape; the bound is Escape's test's, which leaves room for a loaded
+    // machine.
+    EXPECT_LT(toExit, 1.0);
+    // Scene 1's line, written when it ended, and none for the scene that was cut short.
+    EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
+    EXPECT_NE(demo.out().find(sceneLabels[0]), std::string::npos) << demo.out();
+    expectNoOwnErrors(demo.err());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSignal, Faults, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string("SIG") + sigabbrev_np(info.param);
+                         });
+
+TEST(Faults, LosingTheDisplayMidShowEndsItWithStatus1) {
+    e2e::XServer server;
+    ASSERT_NE(server.display(), "");
+    Demo demo(Env{{"DISPLAY", server.display()}});
+    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    sleepSeconds(0.5);
+    const double lost = demo.secondsSinceStart();
+    server.kill();
+    ASSERT_TRUE(demo.wait(5));
+    const double toExit = demo.seconds() - lost;
+    std::printf("figure: display lost during scene 2: status %d, %.3f s to exit, said \"%s\"\n",
+                demo.exitStatus(), toExit, demo.err().substr(0, demo.err().find('\n')).c_str());
+    EXPECT_EQ(demo.exitStatus(), 1);
+    EXPECT_LT(toExit, 1.0);
+    EXPECT_NE(demo.err().find("X connection to " + server.display() + " broken"), std::string::npos)
+        << demo.err();
+    EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
 }
 
 } // namespace

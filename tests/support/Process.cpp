@@ -81,6 +81,12 @@ bool Demo::running() {
     return false;
 }
 
+void Demo::signal(int number) {
+    if (running()) {
+        ::kill(pid, number);
+    }
+}
+
 bool Demo::wait(double timeoutSeconds) {
     const double deadline = now() + timeoutSeconds;
     while (running()) {
@@ -105,6 +111,49 @@ std::string Demo::out() const {
 
 std::string Demo::err() const {
     return slurp(errPath);
+}
+
+XServer::XServer() {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return;
+    }
+    pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+               "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    // The server writes its display number once it accepts clients.
+    char number[16] = "";
+    size_t got = 0;
+    ssize_t n;
+    while (got + 1 < sizeof number && (n = read(fds[0], number + got, 1)) == 1 &&
+           number[got] != '\n') {
+        ++got;
+    }
+    close(fds[0]);
+    number[got] = '\0';
+    if (got > 0) {
+        name = std::string(":") + number;
+    }
+}
+
+XServer::~XServer() {
+    kill();
+}
+
+void XServer::kill() {
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
 }
 
 testimages::Image screenshot() {

@@ -1,7 +1,7 @@
 // The real zokk executable as a child process for the e2e tests: started from the repository
 // root with extra environment, its standard output and error captured to files, its wall time
 // measured, and always ended when the test is done with it. Also screenshots of the test's X
-// display and key presses sent to it.
+// display and key presses sent to it, and a second X server that a test can take away.
 #pragma once
 
 #include "Images.h"
@@ -25,6 +25,7 @@ public:
     // Waits up to timeoutSeconds for the exit; false (and the process is killed) on time-out.
     bool wait(double timeoutSeconds);
     bool running();
+    void signal(int number);
 
     int exitStatus() const { return status; }  // -1 unless it exited normally
     double seconds() const { return elapsed; } // from start to exit
@@ -38,6 +39,25 @@ private:
     double started = 0;
     double elapsed = 0;
     std::string outPath, errPath;
+};
+
+// An Xvfb of the test's own (640 x 480 x 24, on a display number it picks itself), for a test
+// that takes the display away from a program; stopped with the object if not before.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // ":N", or "" when the server did not start.
+    const std::string& display() const { return name; }
+    // Kills the server outright, as a crash would.
+    void kill();
+
+private:
+    pid_t pid = -1;
+    std::string name;
 };
 
 // Path of the executable under test ($ZOKK_EXE).

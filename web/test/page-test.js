@@ -1,16 +1,25 @@
-// End-to-end tests of the web page in Debian's headless Chromium, driven by puppeteer-core.
+// End-to-end tests of the web page in Debian's Chromium (headless) and Firefox (which needs a
+// display for WebGL: run it under the tests' Xvfb), driven by puppeteer-core.
 //
-// Usage: node page-test.js CASE PAGE-DIR --facts FILE [OPTIONS]
+// Usage: node page-test.js CASE PAGE --facts FILE [OPTIONS]
 // FILE is the show's facts as the build writes them from the program's script (the music, its
 // start and fade, the scenes' times, the pictures, the statistics lines).
+// PAGE is the page's folder, served on 127.0.0.1, or the one-file page (zokk.html), copied
+// alone into an empty folder and opened by file://; then no request may go anywhere but to
+// the file itself and to data: and blob: URLs.
 //   show     the whole show: console lines, timing, the music's graph, no errors
-//   keys     f toggles full-screen; Escape in the second scene ends the show with the first
-//            scene's line only
+//   keys     f toggles full-screen; Escape in the second scene, in full-screen, ends the show
+//            with the first scene's line only
 //   missing  a picture left out of the packed data: the loader's line and the page's message
 //            (needs --packager FILE_PACKAGER and --data DATA-DIR)
 //   bench    plays the show in real time and prints each scene's frame rate (no checks)
 //   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
-//            and --out DIR, where failing comparisons leave actual, expected and difference)
+//            and --out DIR, where failing comparisons leave actual, expected and difference);
+//            with --lose 1,3 the WebGL context is lost in those scenes and given back 300 ms
+//            later, and the frames after it are compared as well
+//   messages what the page says when its WebGL context is lost for good, when the browser has
+//            no WebGL, when its own code throws, and when its data do not load
+// --browser firefox plays in Firefox; Chromium is the default.
 // Exits 0 when every check of the case passes; says what failed otherwise.
 'use strict';
 
@@ -18,6 +27,7 @@ const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
+const url = require('url');
 const { execFileSync } = require('child_process');
 const puppeteer = require('puppeteer-core');
 const { PNG } = require('pngjs');
@@ -27,6 +37,14 @@ const chromiumFlags = [
   '--disable-gpu-sandbox', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync',
 ];
+// Mesa's software renderer is on Firefox's list of drivers it will not use for WebGL unless
+// told to; full-screen changes at once, without its animation and notice.
+const firefoxPrefs = {
+  'webgl.force-enabled': true,
+  'full-screen-api.transition-duration.enter': '0 0',
+  'full-screen-api.transition-duration.leave': '0 0',
+  'full-screen-api.warning.timeout': 0,
+};
 
 const failures = [];
 function check(ok, what) {
@@ -34,19 +52,22 @@ function check(ok, what) {
   return ok;
 }
 
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
 function options(args) {
   const named = {};
   for (let i = 0; i < args.length; i += 2) named[args[i].replace(/^--/, '')] = args[i + 1];
   return named;
 }
 
-// A static server for one folder, on 127.0.0.1 and a free port.
-function serve(root) {
+// A static server for one folder, on 127.0.0.1 and a free port; a file named in withheld is
+// not found.
+function serve(root, withheld) {
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(request.url.split('?')[0]);
     const file = path.join(root, name === '/' ? 'index.html' : path.normalize(name));
-    fs.readFile(file, (error, body) => {
+    fs.readFile(path.basename(file) === withheld ? '/nonexistent' : file, (error, body) => {
       if (error) {
         response.writeHead(404);
         response.end();
@@ -61,30 +82,69 @@ function serve(root) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// Opens the page in a fresh browser profile and collects what the console shows.
-async function open(root, beforeLoad) {
-  const server = await serve(root);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zokk-chromium-'));
-  const browser = await puppeteer.launch({
+// The browser of this run (--browser).
+let browserName = 'chromium';
+
+async function launch(profile, webgl) {
+  if (browserName === 'firefox') {
+    return puppeteer.launch({
+      browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false,
+      userDataDir: profile,
+      extraPrefsFirefox: Object.assign({}, firefoxPrefs, webgl ? {} : { 'webgl.disabled': true }),
+    });
+  }
+  return puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
-    args: chromiumFlags,
+    args: chromiumFlags.concat(webgl ? [] : ['--disable-webgl']),
   });
+}
+
+// Opens the page (a served folder, or the one file by file://) in a fresh browser profile and
+// collects what the console shows and every request. With ready false it does not wait for
+// "Click to start".
+async function open(root, beforeLoad, { webgl = true, ready = true, withheld } = {}) {
+  let server = null;
+  let address;
+  let folder = null;
+  if (fs.statSync(root).isDirectory()) {
+    server = await serve(root, withheld);
+    address = `http://127.0.0.1:${server.address().port}/`;
+  } else {
+    folder = fs.mkdtempSync(path.join(os.tmpdir(), 'zokk-file-'));
+    fs.copyFileSync(root, path.join(folder, path.basename(root)));
+    address = url.pathToFileURL(path.join(folder, path.basename(root))).href;
+  }
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `zokk-${browserName}-`));
+  const browser = await launch(profile, webgl);
   const page = await browser.newPage();
   const consoleLines = [];
+  const requests = [];
   page.on('console', (message) => consoleLines.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => consoleLines.push({ type: 'exception', text: error.message }));
+  page.on('request', (request) => requests.push(request.url()));
   await page.evaluateOnNewDocument(timeClicks);
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
-  await page.waitForFunction(
-    () => document.getElementById('message').textContent === 'Click to start',
-    { timeout: 60000 });
+  const opened = Date.now();
+  await page.goto(address);
+  if (ready) {
+    await page.waitForFunction(
+      () => document.getElementById('message').textContent === 'Click to start',
+      { timeout: 60000, polling: 20 });
+  }
+  const readySeconds = (Date.now() - opened) / 1000;
   const close = async () => {
+    if (folder) {
+      const others = requests.filter((request) => request !== address &&
+                                                  !/^(data|blob):/.test(request));
+      check(others.length === 0, `requests other than the file: ${JSON.stringify(others)}`);
+    }
     await browser.close();
-    server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
+    if (server) server.close();
+    for (const made of [profile, folder]) {
+      if (made) fs.rmSync(made, { recursive: true, force: true });
+    }
   };
-  return { page, consoleLines, close };
+  return { page, consoleLines, close, readySeconds };
 }
 
 // Notes in the page when the card is clicked and when the show has ended.
@@ -135,6 +195,8 @@ function readFacts(file) {
   };
 }
 
+let facts;
+
 function logLines(consoleLines) {
   return consoleLines.filter((line) => line.type === 'log').map((line) => line.text);
 }
@@ -146,6 +208,16 @@ function noErrors(consoleLines, allowed) {
   }
 }
 
+// The show's whole output: each scene's statistics line, and "Initing..." as scenes 3 and 4
+// begin.
+function checkSixLines(consoleLines) {
+  const lines = logLines(consoleLines);
+  const [stats1, stats2, stats3, stats4] = facts.statistics;
+  const shapes = [stats1, stats2, /^Initing\.\.\.$/, stats3, /^Initing\.\.\.$/, stats4];
+  check(lines.length === shapes.length && shapes.every((shape, i) => shape.test(lines[i])),
+        `console lines: ${JSON.stringify(lines)}`);
+}
+
 // The length of an Ogg Vorbis file in seconds: the last page's granule position (its sample
 // count) over the rate in the identification header.
 function oggSeconds(file) {
@@ -155,7 +227,7 @@ function oggSeconds(file) {
   return Number(bytes.readBigUInt64LE(last + 6)) / rate;
 }
 
-async function caseShow(root, named, facts) {
+async function caseShow(root, named) {
   // What the page hands the audio graph: sources started, and the gain's ramps.
   const record = () => {
     window.audioLog = { starts: [], levels: [] };
@@ -182,11 +254,7 @@ async function caseShow(root, named, facts) {
     const cursor = await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).cursor);
     check(cursor === 'none', `cursor over the canvas is ${cursor}`);
     const end = await startAndWait(page, 120000);
-    const lines = logLines(consoleLines);
-    const [stats1, stats2, stats3, stats4] = facts.statistics;
-    const shapes = [stats1, stats2, /^Initing\.\.\.$/, stats3, /^Initing\.\.\.$/, stats4];
-    check(lines.length === shapes.length && shapes.every((shape, i) => shape.test(lines[i])),
-          `console lines: ${JSON.stringify(lines)}`);
+    checkSixLines(consoleLines);
     noErrors(consoleLines);
     check(end.status === '0', `the show ended with status ${end.status}`);
     check(/over/.test(end.message), `the page says "${end.message}" at the end`);
@@ -216,26 +284,48 @@ async function caseShow(root, named, facts) {
   }
 }
 
-async function caseKeys(root, named, facts) {
-  const { page, consoleLines, close } = await open(root);
+// Records what the page asks of the browser's keyboard lock, where there is one.
+function spyKeyboardLock() {
+  window.keyboardLocks = [];
+  if (!navigator.keyboard || !navigator.keyboard.lock) return;
+  const lock = navigator.keyboard.lock.bind(navigator.keyboard);
+  navigator.keyboard.lock = (keys) => lock(keys).then(
+    () => { window.keyboardLocks.push(keys.join()); },
+    (error) => { window.keyboardLocks.push(`refused: ${error}`); throw error; });
+}
+
+async function caseKeys(root) {
+  const { page, consoleLines, close } = await open(root, spyKeyboardLock);
   try {
     await page.click('#card');
     // f in scene 1 puts the canvas's frame full-screen, and f again takes it back.
     const fullScreen = () => document.fullscreenElement && document.fullscreenElement.id;
-    await page.keyboard.press('f');
-    await page.waitForFunction(() => document.fullscreenElement, { timeout: 5000, polling: 50 })
+    const waitFor = (test) => page.waitForFunction(test, { timeout: 5000, polling: 20 })
       .catch(() => {});
+    await page.keyboard.press('f');
+    await waitFor(() => document.fullscreenElement);
     check(await page.evaluate(fullScreen) === 'frame', 'f did not put the page full-screen');
     await page.keyboard.press('f');
-    await page.waitForFunction(() => !document.fullscreenElement, { timeout: 5000, polling: 50 })
-      .catch(() => {});
+    await waitFor(() => !document.fullscreenElement);
     check(await page.evaluate(() => !document.fullscreenElement), 'f did not leave full-screen');
     // Scene 1 has ended once its line is on the console; scene 2 runs for 3 s after it.
     const deadline = Date.now() + 60000;
     while (!logLines(consoleLines).length && Date.now() < deadline) {
-      await new Promise((resolve) => setTimeout(resolve, 50));
+      await pause(50);
     }
-    await new Promise((resolve) => setTimeout(resolve, 1000));
+    // Escape in full-screen: the browser keeps it for leaving full-screen, unless the page
+    // holds the keyboard lock.
+    const lockable = await page.evaluate(() => !!(navigator.keyboard && navigator.keyboard.lock));
+    const locked = await page.evaluate(() => window.keyboardLocks.length);
+    await page.keyboard.press('f');
+    await waitFor(() => document.fullscreenElement);
+    check(await page.evaluate(fullScreen) === 'frame', 'f in scene 2 did not go full-screen');
+    if (lockable) {
+      await waitFor(`window.keyboardLocks.length > ${locked}`);
+      const locks = await page.evaluate(() => window.keyboardLocks);
+      check(locks.length > locked && locks.every((keys) => keys === 'Escape'),
+            `keyboard locks: ${JSON.stringify(locks)}`);
+    }
     await page.keyboard.press('Escape');
     await page.waitForFunction(() => document.body.dataset.finished !== undefined,
                                { timeout: 10000, polling: 50 });
@@ -245,12 +335,16 @@ async function caseKeys(root, named, facts) {
     noErrors(consoleLines);
     const status = await page.evaluate(() => document.body.dataset.finished);
     check(status === '0', `Escape ended the show with status ${status}`);
+    await waitFor(() => !document.fullscreenElement);
+    check(await page.evaluate(() => !document.fullscreenElement),
+          'the page is still full-screen after the show');
+    console.log(`Escape in full-screen ended the show (${lockable ? 'keyboard lock' : 'no lock'})`);
   } finally {
     await close();
   }
 }
 
-async function caseMissing(root, named, facts) {
+async function caseMissing(root, named) {
   // The same page with the third picture (the second scene's last title) left out of the
   // packed data.
   const missing = facts.pictures[2];
@@ -302,34 +396,49 @@ const plan = [
   { scene: 4, start: 900000, times: [7999, 8000] },
 ];
 
-function driveClock(plan, end) {
+function driveClock(plan, losses, end) {
   // Runs in the page. Every scene draws its first frame at its start; then two frames at each
-  // moment, the second one read back. After the last frame the clock moves to end, where the
-  // last scene ends the show.
+  // moment, the second one read back. In a scene named in losses the context is lost after
+  // its first frame read back and given back 300 ms later; the clock holds still until two
+  // frames have been drawn in the new context. After the last frame the clock moves to end,
+  // where the last scene ends the show.
   const frames = [];
   for (const scene of plan) {
     frames.push({ ticks: scene.start });
-    for (const time of scene.times) {
+    scene.times.forEach((time, i) => {
       frames.push({ ticks: scene.start + time });
-      frames.push({ ticks: scene.start + time, capture: `scene${scene.scene}-${time}` });
-    }
+      frames.push({ ticks: scene.start + time, capture: `scene${scene.scene}-${time}`,
+                    lose: i === 0 && losses.includes(scene.scene) });
+    });
   }
   frames.push({ ticks: end });
   window.frames = {};
+  window.restored = [];
   let drawn = 0;
+  let holding = 0;
   globalThis.zokkClock = {
     ticks: frames[0].ticks,
     seed: 1,
     onFrame(gl) {
-      const name = frames[drawn] && frames[drawn].capture;
-      if (name) {
+      if (holding) {
+        if (gl.isContextLost() || --holding) return;
+        window.restored.push(this.ticks);
+      }
+      const frame = frames[drawn];
+      if (frame && frame.capture) {
         const pixels = new Uint8Array(640 * 480 * 4);
         gl.readPixels(0, 0, 640, 480, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
         let text = '';
         for (let i = 0; i < pixels.length; i += 0x8000) {
           text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
         }
-        window.frames[name] = btoa(text);
+        window.frames[frame.capture] = btoa(text);
+      }
+      if (frame && frame.lose) {
+        const lose = gl.getExtension('WEBGL_lose_context');
+        lose.loseContext();
+        setTimeout(() => lose.restoreContext(), 300);
+        holding = 2;
       }
       drawn += 1;
       if (frames[drawn]) this.ticks = frames[drawn].ticks;
@@ -394,14 +503,19 @@ function compare(name, frameRGBA, referenceFile, outDir) {
   }
 }
 
-async function caseFrames(root, named, facts) {
+async function caseFrames(root, named) {
+  const losses = named.lose ? named.lose.split(',').map(Number) : [];
   const end = plan[plan.length - 1].start + facts.durationsMs[plan.length - 1];
-  const { page, consoleLines, close } = await open(root,
-                                                  `(${driveClock})(${JSON.stringify(plan)}, ${end})`);
+  const { page, consoleLines, close } = await open(
+    root, `(${driveClock})(${JSON.stringify(plan)}, ${JSON.stringify(losses)}, ${end})`);
   try {
     const end = await startAndWait(page, 120000);
     check(end.status === '0', `the show ended with status ${end.status}`);
+    checkSixLines(consoleLines);
     noErrors(consoleLines);
+    const restored = await page.evaluate(() => window.restored);
+    check(restored.length === losses.length,
+          `${losses.length} contexts lost, ${restored.length} drawn again`);
     const frames = await page.evaluate(() => window.frames);
     for (const scene of plan) {
       for (const time of scene.times) {
@@ -416,17 +530,78 @@ async function caseFrames(root, named, facts) {
   }
 }
 
-async function caseBench(root, named, facts) {
-  const loading = Date.now();
-  const { page, consoleLines, close } = await open(root);
+// Opens the page, does act, and checks that the page's card comes to say pattern; then after.
+async function expectWords(root, what, pattern, { act, after, beforeLoad, ...how } = {}) {
+  const run = await open(root, beforeLoad, how);
   try {
-    const ready = (Date.now() - loading) / 1000;
+    if (act) await act(run.page);
+    await run.page.waitForFunction((source) => !document.getElementById('card').hidden &&
+      new RegExp(source).test(document.getElementById('message').textContent),
+    { timeout: 15000, polling: 50 }, pattern.source).catch(() => {});
+    const words = await run.page.evaluate(() => document.getElementById('message').textContent);
+    check(pattern.test(words), `${what}: the page says "${words}"`);
+    if (after) await after(run.page);
+  } finally {
+    await run.close();
+  }
+}
+
+async function caseMessages(root) {
+  const inScene1 = (action) => async (page) => {
+    await page.click('#card');
+    await pause(1000);
+    await action(page);
+  };
+  await expectWords(root, 'context lost for good', /^The browser has taken the graphics away/, {
+    act: inScene1((page) => page.evaluate(() => Module.canvas.getContext('webgl')
+      .getExtension('WEBGL_lose_context').loseContext())),
+  });
+  await expectWords(root, 'no WebGL', /^This browser cannot show zokk: it offers no WebGL\.$/, {
+    webgl: false, ready: false,
+    after: async (page) => {
+      await page.click('#card');
+      check(await page.evaluate(() => document.body.dataset.started) === undefined,
+            'a click started the show without WebGL');
+    },
+  });
+  // The browser's frame callback fails under the page's swap, in a script of the page's own
+  // (Chromium keeps the errors of code the driver evaluates from the page's error events).
+  // The music stops with the show: the first audio context is the music's (SDL makes one too).
+  await expectWords(root, 'an exception in the page', /^The show stopped: .*no more frames/, {
+    beforeLoad: () => {
+      const Context = window.AudioContext;
+      window.AudioContext = function () {
+        const context = new Context();
+        window.music = window.music || context;
+        return context;
+      };
+    },
+    act: inScene1((page) => page.addScriptTag({
+      content: 'window.requestAnimationFrame = () => { throw new Error("no more frames"); };',
+    })),
+    after: async (page) => {
+      await page.waitForFunction(() => window.music.state === 'closed', { timeout: 5000 })
+        .catch(() => {});
+      const audio = await page.evaluate(() => window.music.state);
+      check(audio === 'closed', `after an exception the music is ${audio}`);
+    },
+  });
+  if (fs.statSync(root).isDirectory()) {
+    await expectWords(root, 'no data on the server', /^The show cannot load: .*data\.data/, {
+      ready: false, withheld: 'data.data',
+    });
+  }
+}
+
+async function caseBench(root) {
+  const { page, consoleLines, close, readySeconds } = await open(root);
+  try {
     const end = await startAndWait(page, 120000);
     const rates = logLines(consoleLines)
       .map((line) => facts.statistics.map((stats) => line.match(stats)).find((match) => match))
       .filter((match) => match).map((match) => Number(match[1]));
     rates.forEach((fps, i) => console.log(`scene ${i + 1}: ${fps.toFixed(1)} fps`));
-    console.log(`browser start and page load to click-to-start: ${ready.toFixed(2)} s`);
+    console.log(`opening to click-to-start: ${readySeconds.toFixed(2)} s`);
     console.log(`click to end of show: ${end.seconds.toFixed(2)} s`);
   } finally {
     await close();
@@ -437,18 +612,20 @@ async function main() {
   const [which, root, ...rest] = process.argv.slice(2);
   const named = options(rest);
   const cases = { show: caseShow, keys: caseKeys, missing: caseMissing, frames: caseFrames,
-                  bench: caseBench };
+                  messages: caseMessages, bench: caseBench };
   if (!cases[which] || !root || !named.facts) {
-    console.error('usage: node page-test.js show|keys|missing|frames|bench PAGE-DIR --facts FILE ' +
-                  '[OPTIONS]');
+    console.error('usage: node page-test.js show|keys|missing|frames|messages|bench PAGE ' +
+                  '--facts FILE [--browser chromium|firefox] [OPTIONS]');
     process.exit(2);
   }
-  await cases[which](path.resolve(root), named, readFacts(named.facts));
+  browserName = named.browser || 'chromium';
+  facts = readFacts(named.facts);
+  await cases[which](path.resolve(root), named);
   if (failures.length) {
     for (const failure of failures) console.error(`FAILED: ${failure}`);
     process.exit(1);
   }
-  if (which !== 'bench') console.log(`${which}: passed`);
+  if (which !== 'bench') console.log(`${which} in ${browserName}: passed`);
 }
 
 main().catch((error) => {
