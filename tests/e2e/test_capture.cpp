@@ -10,6 +10,7 @@
 #include "Sample3.h"
 #include "Sample4.h"
 #include "SceneHarness.h"
+#include "Script.h"
 #include "ShowChecks.h"
 
 #include <algorithm>
@@ -174,11 +175,11 @@ std::vector<float> soundOf(const std::string& file) {
     return samples;
 }
 
-// Interleaved stereo of data/yo.ogg from sample `from` on, `count` sample frames.
+// Interleaved stereo of the music from sample `from` on, `count` sample frames.
 std::vector<float> musicFrom(long from, long count) {
     OggVorbis_File file;
     std::vector<float> samples;
-    if (ov_fopen("data/yo.ogg", &file) != 0) {
+    if (ov_fopen(Script::musicFile, &file) != 0) {
         return samples;
     }
     ov_pcm_seek(&file, from);
