@@ -5,10 +5,14 @@
 # TARGET, from Debian's own source packages (the versions this release ships) and, for the
 # compatibility layer, which the mirror does not serve, the upstream archive that
 # scripts/debian-source.sh pins (from the folder that ZOKK_SOURCES names). Prints the install
-# prefix: headers in include/, import libraries and pkg-config files in lib/, DLLs in bin/.
+# prefix: headers in include/, import libraries and pkg-config files in lib/, DLLs in bin/
+# (shared libraries in lib/ on Linux), each package's licence in share/licenses/<package>/.
 #
 # Targets:
 #   windows  64-bit Windows, cross-compiled with MinGW-w64 (cmake/mingw-w64-x86_64.cmake)
+#   linux    this machine (the portable tarball), with SDL2's video and sound back ends
+#            loaded at run time: its build finds their headers among the system's, so that
+#            it supports all of them, and its library needs none of them to load
 #
 # Every library is built by the same steps for every target; a target only names its compilers
 # and the few things that differ (the target_* functions below). Everything lives under
@@ -18,7 +22,7 @@
 # as it is; a change of version or recipe builds a new one beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:?usage: build-libs.sh TARGET (windows)}
+target=${1:?usage: build-libs.sh TARGET (windows, linux)}
 cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
 jobs=${ZOKK_JOBS:-2}
 mkdir -p "$cache"
@@ -27,6 +31,7 @@ mkdir -p "$cache"
 #   cc              the C compiler
 #   configure_host  autotools' options naming the host
 #   recipe_files    files besides this script whose change changes the build
+#   system_pc       pkg-config folders of the system's own that the builds may use too
 #   CFLAGS/LDFLAGS  the flags every library is built with
 #   target_cmake    prints CMake's options for the target, one a line
 #   target_zlib     links zlib's objects in the current folder into the shared library
@@ -59,8 +64,30 @@ windows)
         done
     }
     ;;
+linux)
+    cc=gcc
+    configure_host=()
+    recipe_files=()
+    export CFLAGS="-O2 -fPIC"
+    export LDFLAGS=""
+    # SDL2 looks for its back ends' headers (Wayland, PipeWire, PulseAudio, ALSA...) through
+    # pkg-config; install-deps.sh --package installs them. The libraries built here come
+    # first, by their place in the search path.
+    system_pc=$(pkg-config --variable pc_path pkg-config)
+    target_cmake() { :; }
+    # libz.so.1, with zlib's own symbol versions as every distribution's zlib has them.
+    target_zlib() {
+        local version
+        version=$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' zlib.h)
+        $cc -shared -Wl,-soname,libz.so.1 -Wl,--version-script,zlib.map \
+            -o "$prefix/lib/libz.so.$version" ./*.o
+        ln -sf "libz.so.$version" "$prefix/lib/libz.so.1"
+        ln -sf libz.so.1 "$prefix/lib/libz.so"
+    }
+    target_finish() { :; }
+    ;;
 *)
-    echo "build-libs: unknown target $target (known: windows)" >&2
+    echo "build-libs: unknown target $target (known: windows, linux)" >&2
     exit 2
     ;;
 esac
@@ -92,17 +119,25 @@ work="$cache/work-$target-$key"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$prefix/bin" "$prefix/include" "$prefix/lib/pkgconfig"
 
-# Every build finds the prefix's headers, libraries and pkg-config files, and nothing else.
-export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
+# Every build finds the prefix's headers, libraries and pkg-config files, and nothing else
+# but the target's system_pc.
+export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig${system_pc:+:$system_pc}"
 export PKG_CONFIG_PATH=""
 export CPPFLAGS="-I$prefix/include"
 export LDFLAGS="-L$prefix/lib $LDFLAGS"
 
-# Copies a package's tree into the work folder and enters it.
+# Copies a package's tree into the work folder and enters it. Its licence goes into the
+# prefix: Debian's copyright file, or upstream's licence where the tree is upstream's.
 enter() {
     echo "build-libs: $1 ($SECONDS s)" >&2
     cp -a "$sources/$1/tree" "$work/$1"
     cd "$work/$1"
+    local licence
+    for licence in debian/copyright LICENSE.txt; do
+        [ -f "$licence" ] && break
+    done
+    mkdir -p "$prefix/share/licenses/$1"
+    cp "$licence" "$prefix/share/licenses/$1/"
 }
 
 # Runs a build command with its output in build.log, shown only when it fails.

@@ -10,16 +10,22 @@
 # folder named by ZOKK_SOURCES, and only if its SHA-256 is the pinned one; otherwise one line
 # says which file is needed, with which SHA-256, where.
 # Prints the unpacked version of each package as "<package> <version>" on standard output.
+#
+# Usage: scripts/debian-source.sh --mirror
+# Prints that mirror's URI and the keyring its releases are checked with, on one line (for the
+# other scripts that fetch from it).
 set -euo pipefail
-dest=${1:?usage: debian-source.sh DEST SOURCE-PACKAGE...}
-shift
-[ $# -gt 0 ] || { echo "usage: debian-source.sh DEST SOURCE-PACKAGE..." >&2; exit 2; }
-command -v dpkg-source >/dev/null || {
-    echo "debian-source: dpkg-source is missing (install the dpkg-dev package)" >&2
-    exit 1
-}
-mkdir -p "$dest"
-dest=$(cd "$dest" && pwd)
+if [ "${1:-}" != --mirror ]; then
+    dest=${1:?usage: debian-source.sh DEST SOURCE-PACKAGE... | --mirror}
+    shift
+    [ $# -gt 0 ] || { echo "usage: debian-source.sh DEST SOURCE-PACKAGE..." >&2; exit 2; }
+    command -v dpkg-source >/dev/null || {
+        echo "debian-source: dpkg-source is missing (install the dpkg-dev package)" >&2
+        exit 1
+    }
+    mkdir -p "$dest"
+    dest=$(cd "$dest" && pwd)
+fi
 
 # <source package> <version> <archive> <SHA-256>
 pinned='
@@ -105,6 +111,10 @@ entry=$(mirror_entry | head -n 1)
 uri=${entry%%|*}
 key=${entry#*|}
 [ -n "$key" ] || key=/usr/share/keyrings/debian-archive-keyring.gpg
+if [ "$1" = --mirror ]; then
+    echo "$uri $key"
+    exit 0
+fi
 
 apt="$dest/.apt"
 opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"

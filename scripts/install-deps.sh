@@ -18,6 +18,8 @@ tests=(
     googletest libgtest-dev
     xvfb xauth xdotool libx11-dev libgl1-mesa-dri
     time
+    # The tarball is played in small Debian systems of the test's own.
+    debootstrap
 )
 # The video capture draws on a private Xvfb with Mesa's software OpenGL and encodes with ffmpeg.
 capture=(ffmpeg xvfb xauth libgl1-mesa-dri libx11-dev)
@@ -26,7 +28,12 @@ web=(emscripten chromium firefox-esr dpkg-dev)
 # Node.js and npm drive the browser in the web test. A machine may already have a newer
 # Node.js with its own npm from elsewhere, which Debian's npm would conflict with.
 command -v npm >/dev/null || web+=(nodejs npm)
-package=(dpkg-dev lintian bubblewrap)
+# The package and the portable tarball; the tarball's SDL2 is built with the headers of every
+# video and sound back end it loads at run time (X11, Wayland, PipeWire, PulseAudio, ALSA).
+package=(dpkg-dev lintian bubblewrap patchelf
+    libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev
+    libxxf86vm-dev libgl-dev libegl-dev libwayland-dev libxkbcommon-dev wayland-protocols
+    libdecor-0-dev libpipewire-0.3-dev libpulse-dev libasound2-dev)
 fuzz=(clang dpkg-dev)
 for option in "$@"; do
     case "$option" in

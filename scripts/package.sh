@@ -2,7 +2,8 @@
 # Usage: scripts/package.sh
 # Builds zokk optimised and hardened, and makes in dist/:
 #   zokk_<version>_<arch>.deb              the Debian package (checked with lintian)
-#   zokk-<version>-linux-<arch>.tar.gz     one folder that plays wherever it is unpacked
+#   zokk-<version>-linux-<cpu>.tar.gz      one folder that plays wherever it is unpacked, with
+#                                          the libraries a desktop may lack
 # The version is the one project() sets in CMakeLists.txt. ZOKK_DIST and ZOKK_PACKAGE_BUILD
 # choose other folders for the output and the build tree (the tests use their own).
 set -euo pipefail
@@ -19,13 +20,18 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%
 
 # Debian's hardening flags; --as-needed keeps libraries the program uses no symbol of out of
 # its dependencies. CMake reads no CPPFLAGS, so they go with the compiler flags.
-flags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)
-flags="$flags $(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
-ldflags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS) -Wl,--as-needed"
-configure() {
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF \
-        -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "$@" >/dev/null
-    cmake --build "$build" -j"$(nproc)"
+buildflag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+cppflags=$(buildflag CPPFLAGS)
+flags="$(buildflag CXXFLAGS) $cppflags"
+cflags="$(buildflag CFLAGS) $cppflags"
+ldflags="$(buildflag LDFLAGS) -Wl,--as-needed"
+# The package and the tarball are built in folders of their own: CMake keeps pkg-config's
+# answers, and the two find their libraries in different places.
+configure() { # FOLDER CMAKE-OPTIONS...
+    cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release -DZOKK_TESTS=OFF -DZOKK_TOOLS=OFF \
+        -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_C_FLAGS="$cflags" \
+        -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${@:2}" >/dev/null
+    cmake --build "$1" -j"$(nproc)"
 }
 
 stage=$(mktemp -d)
@@ -33,11 +39,11 @@ trap 'rm -rf "$stage"' EXIT
 arch=$(dpkg --print-architecture)
 
 # The Debian package, from the installed tree.
-configure -DZOKK_PORTABLE=OFF -DCMAKE_INSTALL_PREFIX=/usr
-version=$(sed -n 's/^Version: //p' "$build/packaging/control")
+configure "$build/deb" -DZOKK_PORTABLE=OFF -DCMAKE_INSTALL_PREFIX=/usr
+version=$(sed -n 's/^Version: //p' "$build/deb/packaging/control")
 deb="$dist/zokk_${version}_${arch}.deb"
 pkg="$stage/deb"
-DESTDIR="$pkg" cmake --install "$build" >/dev/null
+DESTDIR="$pkg" cmake --install "$build/deb" >/dev/null
 # Stripped as Debian's own packaging tools strip: the build's comment and notes go too.
 strip --remove-section=.comment --remove-section=.note "$pkg/usr/lib/games/zokk/zokk"
 mkdir -p "$pkg/DEBIAN"
@@ -56,7 +62,7 @@ if [ -s "$stage/shlibdeps.err" ] || [ -z "$depends" ]; then
 fi
 size=$(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
 sed -e "s/\${Architecture}/$arch/" -e "s/\${Installed-Size}/$size/" \
-    -e "s/\${shlibs:Depends}/$depends/" "$build/packaging/control" >"$pkg/DEBIAN/control"
+    -e "s/\${shlibs:Depends}/$depends/" "$build/deb/packaging/control" >"$pkg/DEBIAN/control"
 (cd "$pkg" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) \
     >"$pkg/DEBIAN/md5sums"
 find "$pkg" -type d -exec chmod 0755 {} +
@@ -73,12 +79,43 @@ lintian --fail-on error,warning --info "$deb" || {
     exit 1
 }
 
-# The portable folder, the same program and data beside a launcher that finds its own folder.
-configure -DZOKK_PORTABLE=ON
-folder="zokk-$version-linux-$arch"
-DESTDIR= cmake --install "$build" --prefix "$stage/tar/$folder" --strip >/dev/null
+# The portable folder: the same program and data beside a launcher that finds its own folder,
+# with GCC's runtime and GLU linked in and, in lib/, the libraries that a desktop may lack,
+# built once from Debian's source packages by scripts/build-libs.sh (with SDL2 loading its
+# video and sound back ends at run time, so that it needs none of them to start).
+prefix=$("$root/scripts/build-libs.sh" linux)
+if [ "$(cat "$build/portable/deps-prefix" 2>/dev/null)" != "$prefix" ]; then
+    rm -rf "$build/portable"
+    mkdir -p "$build/portable"
+    echo "$prefix" >"$build/portable/deps-prefix"
+fi
+configure "$build/portable" -DZOKK_PORTABLE=ON -DCMAKE_PREFIX_PATH="$prefix"
+folder="zokk-$version-linux-$(dpkg-architecture -qDEB_HOST_GNU_CPU)"
+dir="$stage/tar/$folder"
+DESTDIR= cmake --install "$build/portable" --prefix "$dir" --strip >/dev/null
+# lib/ holds what the program needs from the prefix, what those libraries need in turn, and
+# SDL2, which the SDL 1.2 layer loads by name when the show starts. Each finds the others
+# beside itself through its run path, as the program does.
+needed() { objdump -p "$1" | awk '$1 == "NEEDED" { print $2 }'; }
+pending=("$dir/lib/zokk" "$prefix/lib/libSDL2-2.0.so.0")
+while [ ${#pending[@]} -gt 0 ]; do
+    file=${pending[0]}
+    pending=("${pending[@]:1}")
+    name=$(basename "$file")
+    if [ "$file" != "$dir/lib/$name" ]; then
+        [ ! -e "$dir/lib/$name" ] || continue
+        strip --strip-unneeded -o "$dir/lib/$name" "$(readlink -f "$file")"
+        patchelf --set-rpath '$ORIGIN' "$dir/lib/$name"
+        chmod 0644 "$dir/lib/$name"
+    fi
+    for lib in $(needed "$dir/lib/$name"); do
+        [ ! -e "$prefix/lib/$lib" ] || pending+=("$prefix/lib/$lib")
+    done
+done
+cp -r "$prefix/share/licenses" "$dir/licenses"
 find "$stage/tar" -type d -exec chmod 0755 {} +
+find "$dir/licenses" -type f -exec chmod 0644 {} +
 tarball="$dist/$folder.tar.gz"
 tar -C "$stage/tar" --sort=name --owner=0 --group=0 --numeric-owner \
     --mtime="@$SOURCE_DATE_EPOCH" --clamp-mtime -cf - "$folder" | gzip -9n >"$tarball"
-echo "package: $tarball"
+echo "package: $tarball ($(du -k "$tarball" | cut -f1) kB)"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Usage: scripts/release.sh
 # Makes the whole release in dist/, each file by its own script:
-#   zokk_<version>_<arch>.deb, zokk-<version>-linux-<arch>.tar.gz   scripts/package.sh
+#   zokk_<version>_<arch>.deb, zokk-<version>-linux-<cpu>.tar.gz    scripts/package.sh
 #   zokk-win64.zip                                                 scripts/build-windows.sh
+#   zokk.html                                                      scripts/build-web.sh
 #   zokk.mp4                                                       scripts/capture.sh
 # then SHA256SUMS and RELEASE.txt, and checks the sums. Where a file cannot be made, it says
 # which and why, still tries the others, and fails without writing the sums or the text.
@@ -15,10 +16,11 @@ cd "$root"
 version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 arch=$(dpkg --print-architecture)
 deb="zokk_${version}_${arch}.deb"
-tarball="zokk-$version-linux-$arch.tar.gz"
+tarball="zokk-$version-linux-$(dpkg-architecture -qDEB_HOST_GNU_CPU).tar.gz"
 zip=zokk-win64.zip
+page=zokk.html
 video=zokk.mp4
-files=("$deb" "$tarball" "$zip" "$video")
+files=("$deb" "$tarball" "$zip" "$page" "$video")
 # Nothing of an earlier release may pass for a file of this one.
 for f in "${files[@]}" SHA256SUMS RELEASE.txt; do
     rm -f "$dist/$f"
@@ -46,6 +48,8 @@ if make_with scripts/package.sh; then
 fi
 echo "release: the Windows zip"
 make_with scripts/build-windows.sh && check_made "$zip" scripts/build-windows.sh
+echo "release: the web page"
+make_with scripts/build-web.sh "$dist" && check_made "$page" scripts/build-web.sh
 echo "release: the video"
 make_with scripts/capture.sh "$dist/$video" && check_made "$video" scripts/capture.sh
 
@@ -55,8 +59,10 @@ if [ ${#failed[@]} -gt 0 ]; then
     exit 1
 fi
 
-# What each file needs, read from the files where they say it themselves.
+# What each file needs or brings, read from the files where they say it themselves.
 depends=$(dpkg-deb -f "$dist/$deb" Depends)
+bundled=$(tar -tzf "$dist/$tarball" | sed -n 's|^[^/]*/lib/\(lib.*\.so\.[0-9]*\)$|\1|p' |
+    paste -sd, - | sed 's/,/, /g' | fold -s -w 88 | sed 's/ *$//; s/^/  /')
 about_video="recorded from the demo as it plays"
 if command -v ffprobe >/dev/null; then
     probe() { # STREAM ENTRIES FORMAT
@@ -85,11 +91,17 @@ Files
   Made by scripts/package.sh: a hardened Release build, installed with cmake --install,
   dependencies found by dpkg-shlibdeps, built with dpkg-deb and checked with lintian.
 - $tarball
-  One folder that plays wherever it is unpacked: tar xzf $tarball,
-  then run zokk in it.
-  Needs Debian 12 (amd64), or a similar Linux, with the libraries the package depends on:
-  sudo apt install libsdl1.2-compat-shim libsdl-mixer1.2 libpng16-16 libgl1 libglu1-mesa
-  Made by scripts/package.sh from the same build as the package.
+  For any current 64-bit Linux, nothing to install: one folder that plays wherever it is
+  unpacked. tar xzf $tarball, then start zokk in the unpacked
+  ${tarball%.tar.gz} folder (./zokk, or its full path from anywhere).
+  Runs with the GNU C library 2.34 or later (Debian 12 and newer, Ubuntu 22.04 and newer),
+  an OpenGL driver and an X11 or Wayland desktop; plays its sound through PipeWire,
+  PulseAudio or ALSA, whichever there is. It brings the libraries a desktop may lack in
+  its lib/ folder:
+$bundled
+  Made by scripts/package.sh from the same sources as the package, with the C++ runtime
+  linked in and the libraries built from Debian's source packages; tested in Debian 12 and
+  Debian 13 systems that have none of them.
 - $zip
   Windows (64-bit) with OpenGL: unzip it and double-click zokk.exe in the unpacked
   zokk-win64 folder. It runs full-screen at the desktop's own resolution, the picture
@@ -98,6 +110,11 @@ Files
   Made by scripts/build-windows.sh, cross-compiled with MinGW-w64 against the SDL 1.2
   compatibility layer over SDL2, SDL_mixer, libvorbis, libogg, libpng and zlib, built from
   Debian's source packages (the compatibility layer from its pinned upstream archive).
+- $page
+  The show as one web page, for Chromium, Chrome or Firefox with WebGL: open it from the
+  disk (a double-click), click, and it plays; no server and no network needed. Escape ends
+  it, also in full-screen.
+  Made by scripts/build-web.sh: the same C++ built with Emscripten, the data inside.
 - $video
   The whole show as a video, $about_video.
   Made by scripts/capture.sh.
