@@ -46,11 +46,9 @@ Recorder::~Recorder() {
 }
 
 void Recorder::beforeSwap() {
-    // Each pass of the main loop swaps twice: once as it handles the events, before anything
-    // is drawn, and once at the end of the scene's render. Only the second of each pair is a
-    // frame of the show. The last pass handles the events, finds the show over and swaps no
-    // more.
-    if (++swaps % 2 != 0) {
+    // Only the swap at the end of a scene's render has a frame of the show to write.
+    swaps.count();
+    if (!swaps.endsFrame()) {
         return;
     }
     if (frame >= clock.frameCount()) {

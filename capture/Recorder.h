@@ -13,6 +13,7 @@
 #pragma once
 
 #include "FrameClock.h"
+#include "SwapCounter.h"
 
 #include <SDL.h>
 #include <chrono>
@@ -48,7 +49,7 @@ private:
     FrameClock clock;
     std::FILE* out;
     int frame = 0; // the next frame to write
-    unsigned long swaps = 0;
+    SwapCounter swaps;
     bool writeFailed = false;
     bool progress;
     std::vector<unsigned char> pixels;

@@ -187,7 +187,7 @@ trap 'exit 129' HUP
 exec 3>&2
 set +e
 {
-    "$root/tests/support/with-xvfb.sh" true "$exe" --fps "$fps" 2>&3 |
+    "$root/scripts/with-xvfb.sh" true "$exe" --fps "$fps" 2>&3 |
         ffmpeg -nostdin -hide_banner -loglevel error -y "${video[@]}" "${audio[@]}" \
             "${format[@]}" "$partial" 2>"$log" 3>&-
     status=("${PIPESTATUS[@]}")

@@ -1,6 +1,7 @@
 #include "Sample.h"
 
 #include "Meshes.h"
+#include "Script.h"
 
 #include <GL/gl.h>
 #include <cstdlib>
@@ -11,7 +12,7 @@
 Sample::Sample() : distort(std::make_unique<Distort>(256, 256, DISTORT_RIPPLE, 4)) {}
 
 Sample::~Sample() {
-    finish(" frames drawn\tAverage fps: ");
+    finish(Script::statisticsLabels[0]);
 }
 
 void Sample::init() {

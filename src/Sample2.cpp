@@ -1,14 +1,16 @@
 #include "Sample2.h"
 
+#include "Script.h"
+
 #include <GL/gl.h>
 
 Sample2::Sample2()
-    : dizuduvTexture(loadTexture("data/dizuduv.png")),
-      fromYourTrulyTexture(loadTexture("data/from_your_truly.png")),
-      plimbTexture(loadTexture("data/plimb.png")) {}
+    : dizuduvTexture(loadTexture(Script::dizuduvPicture)),
+      fromYourTrulyTexture(loadTexture(Script::fromYourTrulyPicture)),
+      plimbTexture(loadTexture(Script::plimbPicture)) {}
 
 Sample2::~Sample2() {
-    finish(" frames draw\tAverage fps: ");
+    finish(Script::statisticsLabels[1]);
 }
 
 void Sample2::init() {

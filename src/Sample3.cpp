@@ -1,6 +1,7 @@
 #include "Sample3.h"
 
 #include "Meshes.h"
+#include "Script.h"
 
 #include <GL/gl.h>
 #include <iostream>
@@ -30,10 +31,10 @@ const Word words[] = {
 Sample3::Sample3()
     : backgroundDistort(std::make_unique<Distort>(256, 256, DISTORT_FOLD, 8)),
       wordDistort(std::make_unique<Distort>(256, 256, DISTORT_RIPPLE, 4)),
-      faenTexture(loadTexture("data/faen.png")) {}
+      faenTexture(loadTexture(Script::faenPicture)) {}
 
 Sample3::~Sample3() {
-    finish(" frames draw\tAverage fps: ");
+    finish(Script::statisticsLabels[2]);
 }
 
 void Sample3::init() {

@@ -1,18 +1,20 @@
 #include "Sample4.h"
 
+#include "Script.h"
+
 #include <GL/gl.h>
 #include <cstdlib>
 #include <iostream>
 
 Sample4::Sample4() {
     // The closing picture is read first, then the flickering pair.
-    kelmarTexture = loadTexture("data/kelmar.png");
-    dwonTexture = loadTexture("data/dwon.png");
-    quenbriteTexture = loadTexture("data/quenbrite.png");
+    kelmarTexture = loadTexture(Script::kelmarPicture);
+    dwonTexture = loadTexture(Script::dwonPicture);
+    quenbriteTexture = loadTexture(Script::quenbritePicture);
 }
 
 Sample4::~Sample4() {
-    finish(" frames draw\tAverage fps: ");
+    finish(Script::statisticsLabels[3]);
 }
 
 void Sample4::init() {

@@ -401,7 +401,6 @@ void FixedFunction::restore() {
 
 void FixedFunction::clear(GLbitfield mask) {
     emscripten_glClear(mask);
-    drawn = true;
 }
 
 void FixedFunction::popAttrib() {
@@ -496,7 +495,6 @@ void FixedFunction::end() {
 }
 
 void FixedFunction::draw(GLenum mode, const std::vector<Vertex>& list) {
-    drawn = true;
     if (list.empty()) {
         return;
     }
@@ -515,10 +513,4 @@ void FixedFunction::draw(GLenum mode, const std::vector<Vertex>& list) {
     emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<long>(list.size() * sizeof(Vertex)),
                             list.data(), GL_STREAM_DRAW);
     emscripten_glDrawArrays(mode, 0, static_cast<GLsizei>(list.size()));
-}
-
-bool FixedFunction::takeDrawn() {
-    const bool was = drawn;
-    drawn = false;
-    return was;
 }

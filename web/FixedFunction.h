@@ -73,10 +73,6 @@ public:
     void texCoord(GLfloat s, GLfloat t) { currentTexCoord = {s, t}; }
     void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state.colour = {r, g, b, a}; }
 
-    // True once something was cleared or drawn since the last call: a swap that presents
-    // nothing new need not wait for the display.
-    bool takeDrawn();
-
     // Makes the program, the buffer, every texture and the passed-on state again, after the
     // browser has given back a lost context.
     void restore();
@@ -139,7 +135,6 @@ private:
     std::map<GLuint, TextureInfo> textures;
     bool swapBytes = false;
     GLint unpackAlignment = 4;
-    bool drawn = false;
 
     GLenum primitive = 0;
     std::array<float, 2> currentTexCoord{0, 0};

@@ -1,6 +1,7 @@
 // What the demo's SDL calls need to behave in a page as they do on the desktop.
 #include "FixedFunction.h"
 #include "GnuRandom.h"
+#include "SwapCounter.h"
 
 #include <SDL.h>
 
@@ -13,10 +14,14 @@ int zokk_frame_seed(void);
 int zokk_context_restored(void);
 }
 
-// A swap presents the frame and waits for the browser's next animation frame, which also
-// hands the browser its turn to show it and to deliver input. The demo swaps twice per pass of
-// its loop (after drawing, and again after reading events); a swap with nothing new drawn
-// returns at once, so the show keeps the display's rate.
+namespace {
+SwapCounter swaps;
+} // namespace
+
+// A swap that ends a scene's frame presents it and waits for the browser's next animation
+// frame, which also hands the browser its turn to show it and to deliver input. The swap that
+// begins a pass of the loop has nothing new to show and returns at once, so the show keeps
+// the display's rate.
 //
 // While the browser has taken the WebGL context away, the show plays on unseen with its music;
 // once the context is back, the next swap rebuilds what the scenes drew with, and the frame
@@ -25,7 +30,8 @@ extern "C" void SDL_GL_SwapBuffers(void) {
     if (zokk_context_restored()) {
         FixedFunction::instance().restore();
     }
-    if (FixedFunction::instance().takeDrawn()) {
+    swaps.count();
+    if (swaps.endsFrame()) {
         zokk_present();
     }
     // A test that puts the scenes at chosen moments also fixes the random numbers of the next

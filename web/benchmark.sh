@@ -11,11 +11,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work="$root/build-web-bench"
 "$root/web/test/setup.sh" "$work" >/dev/null
 
+# The native benchmark's build also writes the show's facts, which tell the page's lines apart.
 native=$("$root/tests/bench/benchmark.sh")
+facts="$root/build-bench/show-facts.txt"
 export NODE_PATH="$work/node/node_modules"
-chromium=$(node "$root/web/test/page-test.js" bench "$work/zokk.html" --browser chromium)
-firefox=$("$root/tests/support/with-xvfb.sh" "$root/build-bench/tests/glready" \
-    node "$root/web/test/page-test.js" bench "$work/zokk.html" --browser firefox)
+chromium=$(node "$root/web/test/page-test.js" bench "$work/zokk.html" --browser chromium \
+    --facts "$facts")
+firefox=$("$root/scripts/with-xvfb.sh" "$root/build-bench/tests/glready" \
+    node "$root/web/test/page-test.js" bench "$work/zokk.html" --browser firefox --facts "$facts")
 
 echo "$native" | sed 's/^/native    /'
 echo "$chromium" | grep -v '^scene' | sed 's/^/chromium  /'

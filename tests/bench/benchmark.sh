@@ -13,7 +13,7 @@ cmake --build --preset bench -j"$(nproc)" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-SDL_AUDIODRIVER=dummy "$root/tests/support/with-xvfb.sh" "$build/tests/glready" bash -c '
+SDL_AUDIODRIVER=dummy "$root/scripts/with-xvfb.sh" "$build/tests/glready" bash -c '
     set -e
     build=$1 work=$2
     "$build/tests/bench_emptypass" > "$work/empty"

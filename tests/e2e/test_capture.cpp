@@ -10,6 +10,7 @@
 #include "Sample3.h"
 #include "Sample4.h"
 #include "SceneHarness.h"
+#include "Script.h"
 #include "ShowChecks.h"
 
 #include <algorithm>
@@ -130,9 +131,9 @@ std::string treeWithout(const std::string& name, const std::string& missing) {
     const std::string root = freshDir(name);
     char cwd[4096] = "";
     const std::string here = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    shell("mkdir -p '" + root + "/scripts' '" + root + "/tests/support' '" + root + "/data'");
-    shell("cp scripts/capture.sh scripts/install-deps.sh '" + root + "/scripts/'");
-    shell("cp tests/support/with-xvfb.sh '" + root + "/tests/support/'");
+    shell("mkdir -p '" + root + "/scripts' '" + root + "/data'");
+    shell("cp scripts/capture.sh scripts/install-deps.sh scripts/with-xvfb.sh '" + root +
+          "/scripts/'");
     for (const std::string& file : filesIn("data")) {
         if (file != missing) {
             shell("ln -s '" + here + "/data/" + file + "' '" + root + "/data/" + file + "'");
@@ -174,11 +175,11 @@ std::vector<float> soundOf(const std::string& file) {
     return samples;
 }
 
-// Interleaved stereo of data/yo.ogg from sample `from` on, `count` sample frames.
+// Interleaved stereo of the music from sample `from` on, `count` sample frames.
 std::vector<float> musicFrom(long from, long count) {
     OggVorbis_File file;
     std::vector<float> samples;
-    if (ov_fopen("data/yo.ogg", &file) != 0) {
+    if (ov_fopen(Script::musicFile, &file) != 0) {
         return samples;
     }
     ov_pcm_seek(&file, from);

@@ -3,6 +3,7 @@
 #include "Images.h"
 #include "Process.h"
 #include "SceneHarness.h"
+#include "Script.h"
 #include "ShowChecks.h"
 
 #include <chrono>
@@ -11,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -90,7 +93,7 @@ TEST(ZokkShow, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     EXPECT_LT(e2e::now() - pressed, 1.0);
     EXPECT_EQ(demo.exitStatus(), 0);
     EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
-    EXPECT_NE(demo.out().find(" frames drawn\tAverage fps: "), std::string::npos) << demo.out();
+    EXPECT_NE(demo.out().find(Script::statisticsLabels[0]), std::string::npos) << demo.out();
 }
 
 TEST(ZokkShow, WithoutAnAudioDeviceKeepsItsTiming) {
@@ -103,7 +106,7 @@ TEST(ZokkShow, WithoutAnAudioDeviceKeepsItsTiming) {
     // Scene 1 still runs its 6.3 s, after a start-up of a second or two at most.
     EXPECT_GT(scene1Ended, 6.3);
     EXPECT_LT(scene1Ended, 6.3 + 3.0);
-    EXPECT_NE(demo.out().find(" frames drawn\tAverage fps: "), std::string::npos) << demo.out();
+    EXPECT_NE(demo.out().find(Script::statisticsLabels[0]), std::string::npos) << demo.out();
     expectNoOwnErrors(demo.err());
 }
 
@@ -121,7 +124,7 @@ TEST(ZokkShow, PlaysTheMusicFrom30SecondsInFadingInAndTogglesFullScreenOnF) {
     expectMusicFrom30Seconds(capture, 20);
 }
 
-// A copy of the repository's data/ in a scratch folder, without one file.
+// A copy of the files the show reads in a scratch folder, without one of them.
 std::string dataWithout(const std::string& missing) {
     char scratch[] = "/tmp/zokk-data-XXXXXX";
     const std::string dir = mkdtemp(scratch);
@@ -129,19 +132,19 @@ std::string dataWithout(const std::string& missing) {
     mkdir(data.c_str(), 0755);
     char cwd[4096];
     EXPECT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    for (const char* name : {"yo.ogg", "dizuduv.png", "from_your_truly.png", "plimb.png",
-                             "faen.png", "kelmar.png", "dwon.png", "quenbrite.png"}) {
-        if (missing != name) {
-            EXPECT_EQ(
-                symlink((std::string(cwd) + "/data/" + name).c_str(), (data + "/" + name).c_str()),
-                0);
+    std::vector<std::string> files{Script::musicFile};
+    files.insert(files.end(), std::begin(Script::pictures), std::end(Script::pictures));
+    for (const std::string& file : files) {
+        if (file != missing) {
+            EXPECT_EQ(symlink((std::string(cwd) + "/" + file).c_str(), (dir + "/" + file).c_str()),
+                      0);
         }
     }
     return dir;
 }
 
 TEST(ZokkShow, WithoutTheMusicPlaysSilentlyWithTheSameScenes) {
-    const std::string dir = dataWithout("yo.ogg");
+    const std::string dir = dataWithout(Script::musicFile);
     const std::string capture = testimages::outputDir() + "/zokk-silence.raw";
     Demo demo(Env{{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capture}}, dir);
     ASSERT_TRUE(demo.wait(45));
@@ -161,8 +164,7 @@ TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
     ASSERT_TRUE(demo.wait(20));
     EXPECT_EQ(demo.exitStatus(), 1);
     EXPECT_LT(demo.seconds(), 5.0);
-    const std::string line =
-        std::string("PNG: Failed to open data/") + GetParam() + " for reading\n";
+    const std::string line = std::string("PNG: Failed to open ") + GetParam() + " for reading\n";
     EXPECT_NE(demo.err().find(line), std::string::npos) << demo.err();
     EXPECT_EQ(demo.err().find("PNG: ", demo.err().find(line) + 1), std::string::npos)
         << "one line, for the one missing picture:\n"
@@ -171,9 +173,7 @@ TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
     std::system(("rm -rf " + dir).c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture,
-                         ::testing::Values("dizuduv.png", "from_your_truly.png", "plimb.png",
-                                           "faen.png", "kelmar.png", "dwon.png", "quenbrite.png"));
+INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture, ::testing::ValuesIn(Script::pictures));
 
 TEST(ZokkWithoutDisplay, SaysTheVideoModeFailedAndExitsNonZero) {
     Demo demo(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});
@@ -220,7 +220,7 @@ TEST_P(Faults, AStopSignalDuringScene2EndsTheShowAsEscapeDoes) {
     EXPECT_LT(toExit, 1.0);
     // Scene 1's line, written when it ended, and none for the scene that was cut short.
     EXPECT_EQ(linesIn(demo.out()), 1) << demo.out();
-    EXPECT_NE(demo.out().find(sceneLabels[0]), std::string::npos) << demo.out();
+    EXPECT_NE(demo.out().find(Script::statisticsLabels[0]), std::string::npos) << demo.out();
     expectNoOwnErrors(demo.err());
 }
 

@@ -3,6 +3,7 @@
 // system shares), and makes the system; $ZOKK_EXE (bundle-zokk.sh) starts the launcher of the
 // folder in $ZOKK_BUNDLE_DIR there through bubblewrap, on the test's own display.
 #include "Process.h"
+#include "Script.h"
 #include "ShowChecks.h"
 
 #include <cstdlib>
@@ -43,19 +44,21 @@ TEST(ZokkBundle, PlaysTheWholeShowAndTheMusicFrom30SecondsFromAnotherFolder) {
 class ZokkBundleMissingPicture : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ZokkBundleMissingPicture, SaysWhichAndExits1) {
-    const std::string copy = bundle + "-without-" + GetParam();
+    const std::string picture = GetParam();
+    const std::string copy = bundle + "-without-" + picture.substr(picture.rfind('/') + 1);
     ASSERT_EQ(std::system(("cp -r '" + bundle + "' '" + copy + "'").c_str()), 0);
-    ASSERT_EQ(std::remove((copy + "/data/" + GetParam()).c_str()), 0);
+    ASSERT_EQ(std::remove((copy + "/" + picture).c_str()), 0);
     Demo demo(Env{{"ZOKK_BUNDLE_DIR", copy}, {"SDL_AUDIODRIVER", "dummy"}}, elsewhere);
     ASSERT_TRUE(demo.wait(60));
     EXPECT_EQ(demo.exitStatus(), 1);
-    EXPECT_EQ(demo.err(), std::string("PNG: Failed to open data/") + GetParam() + " for reading\n");
+    EXPECT_EQ(demo.err(), "PNG: Failed to open " + picture + " for reading\n");
     EXPECT_EQ(demo.out(), "");
     std::system(("rm -rf '" + copy + "'").c_str());
 }
 
 // The first picture loaded and the last one.
 INSTANTIATE_TEST_SUITE_P(FirstAndLast, ZokkBundleMissingPicture,
-                         ::testing::Values("dizuduv.png", "quenbrite.png"));
+                         ::testing::Values(Script::pictures[0],
+                                           Script::pictures[Script::pictureCount - 1]));
 
 } // namespace

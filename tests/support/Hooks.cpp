@@ -1,5 +1,7 @@
 #include "Hooks.h"
 
+#include "SwapCounter.h"
+
 extern "C" {
 Uint32 __real_SDL_GetTicks(void);
 void __real_SDL_GL_SwapBuffers(void);
@@ -11,7 +13,7 @@ namespace {
 bool frozen = false;
 Uint32 frozenTicks = 0;
 unsigned reads = 0;
-unsigned swaps = 0;
+SwapCounter swaps;
 std::function<void()> swapHook;
 std::function<void(Uint32)> tickHook;
 } // namespace
@@ -36,12 +38,12 @@ unsigned tickReads() {
 }
 
 unsigned swapCount() {
-    return swaps;
+    return swaps.swaps();
 }
 
 void resetCounts() {
     reads = 0;
-    swaps = 0;
+    swaps = SwapCounter();
 }
 
 void onSwap(std::function<void()> f) {
@@ -64,7 +66,7 @@ Uint32 __wrap_SDL_GetTicks(void) {
 }
 
 void __wrap_SDL_GL_SwapBuffers(void) {
-    ++swaps;
+    swaps.count();
     if (swapHook) {
         swapHook();
     }

@@ -12,9 +12,6 @@
 
 namespace showchecks {
 
-// Each scene's text in its statistics line, in playing order.
-extern const char* const sceneLabels[4];
-
 // The whole standard output of a complete show: a statistics line per scene in queue order,
 // with "Initing..." as scenes 3 and 4 begin, and nothing else.
 void expectCompleteShowOutput(const std::string& out);
@@ -42,10 +39,10 @@ size_t musicStartIn(const std::vector<float>& played, const std::vector<float>& 
                     size_t window, size_t searchFrames, double& best);
 
 // The sound the show wrote through SDL's disk audio driver (raw signed 16-bit stereo at
-// 44.1 kHz, at least minSeconds of it) is data/yo.ogg from 30 s: it starts within a second,
-// two seconds later it still plays in step at the file's own level (SDL_mixer fades in by
-// one 4096-frame step, so the 100 ms fade-in is long over), and the fade never makes the start
-// louder than the file.
+// 44.1 kHz, at least minSeconds of it) is Script's music from where the show starts it: it
+// starts within a second, two seconds later it still plays in step at the file's own level
+// (SDL_mixer fades in by one 4096-frame step, so the 100 ms fade-in is long over), and the
+// fade never makes the start louder than the file.
 void expectMusicFrom30Seconds(const std::string& capturePath, double minSeconds);
 
 } // namespace showchecks

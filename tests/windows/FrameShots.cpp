@@ -10,6 +10,7 @@
 // in the working directory: 640 x 480 RGB, bottom row first, as OpenGL reads it.
 #include "GnuRandom.h"
 #include "Script.h"
+#include "SwapCounter.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -80,7 +81,7 @@ std::vector<Pass> plan;
 size_t next = 0; // the pass that the next events swap begins
 Uint32 ticks = sceneStart;
 bool restartAtNextRead = false;
-unsigned swaps = 0;
+SwapCounter swaps;
 GnuRandom random;
 
 void writeFrame(const std::string& path) {
@@ -109,9 +110,9 @@ void __wrap_SDL_GL_SwapBuffers(void) {
     if (plan.empty()) {
         plan = planFrom(std::getenv("ZOKK_SHOTS"));
     }
-    // The odd swaps are the events' swaps, each the start of a pass; the even ones end a
-    // scene's frame.
-    if (++swaps % 2 == 1) {
+    // The events' swap begins a pass and sets its clock; the scene's swap ends its frame.
+    swaps.count();
+    if (!swaps.endsFrame()) {
         if (next < plan.size()) {
             ticks = plan[next].ticks;
             restartAtNextRead = plan[next].restart;

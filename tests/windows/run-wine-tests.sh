@@ -2,7 +2,7 @@
 # Usage: run-wine-tests.sh GLREADY TEST-EXECUTABLE WORK-DIR
 # Builds dist/zokk-win64.zip (scripts/build-windows.sh) and the test build zokk-frames.exe
 # beside it, unpacks the zip into WORK-DIR/unpacked and runs TEST-EXECUTABLE under an Xvfb of
-# its own (tests/support/with-xvfb.sh) with a Wine prefix of its own in WORK-DIR/wineprefix:
+# its own (scripts/with-xvfb.sh) with a Wine prefix of its own in WORK-DIR/wineprefix:
 # the ZokkOnWindowsDesktop cases on a 1280 x 720 screen, all others on the usual 640 x 480. Wine's first-run installers of Mono and Gecko are
 # switched off, and its server is stopped afterwards, whatever happens, so that nothing of
 # Wine stays running.
@@ -46,7 +46,7 @@ export WINEDEBUG=-all
 export ZOKK_WINDOWS_DIR="$work/unpacked/$(basename "$zip" .zip)"
 export ZOKK_EXE="$here/wine-zokk.sh"
 export ZOKK_FRAMES_EXE="$root/build-windows/tests/windows/zokk-frames.exe"
-xvfb="$root/tests/support/with-xvfb.sh"
+xvfb="$root/scripts/with-xvfb.sh"
 status=0
 "$xvfb" "$glready" "$0" --under-xvfb "$tests" --gtest_filter='-ZokkOnWindowsDesktop.*' || status=1
 "$xvfb" --screen 1280x720x24 "$glready" "$0" --under-xvfb "$tests" \

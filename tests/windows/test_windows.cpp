@@ -297,7 +297,7 @@ TEST(ZokkOnWindows, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     EXPECT_EQ(demo.exitStatus(), 0);
     const std::string out = textFile(dir + "/stdout.txt");
     EXPECT_EQ(linesIn(out), 1) << out;
-    EXPECT_NE(out.find(sceneLabels[0]), std::string::npos) << out;
+    EXPECT_NE(out.find(Script::statisticsLabels[0]), std::string::npos) << out;
     EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
     EXPECT_GT(titleShown(scene2), 0.85) << "Escape was not pressed during scene 2";
     removeTree(dir);

@@ -1,7 +1,9 @@
 // End-to-end tests of the web page in Debian's Chromium (headless) and Firefox (which needs a
 // display for WebGL: run it under the tests' Xvfb), driven by puppeteer-core.
 //
-// Usage: node page-test.js CASE PAGE [OPTIONS]
+// Usage: node page-test.js CASE PAGE --facts FILE [OPTIONS]
+// FILE is the show's facts as the build writes them from the program's script (the music, its
+// start and fade, the scenes' times, the pictures, the statistics lines).
 // PAGE is the page's folder, served on 127.0.0.1, or the one-file page (zokk.html), copied
 // alone into an empty folder and opened by file://; then no request may go anywhere but to
 // the file itself and to data: and blob: URLs.
@@ -166,16 +168,43 @@ async function startAndWait(page, timeout) {
   };
 }
 
-const statsFirst = /^\d+ frames drawn\tAverage fps: \d+(\.\d+)?(e[+-]\d+)?$/;
-const statsLater = /^\d+ frames draw\tAverage fps: \d+(\.\d+)?(e[+-]\d+)?$/;
+// A statistics line's printf format as a pattern: the frame count (%u) a whole number, the
+// rate (%g) a number as a stream prints it, captured.
+function statisticsPattern(format) {
+  const source = format.replace(/\\t/g, '\t').split(/(%[ug])/).map((part) => {
+    if (part === '%u') return '\\d+';
+    if (part === '%g') return '(\\d+(?:\\.\\d+)?(?:e[+-]\\d+)?)';
+    return part.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+  }).join('');
+  return new RegExp(`^${source}$`);
+}
+
+// The show's facts: one "name value" line each, as tools/showfacts writes them.
+function readFacts(file) {
+  const lines = fs.readFileSync(file, 'utf8').split('\n');
+  const values = (name) => lines.filter((line) => line.startsWith(`${name} `))
+    .map((line) => line.slice(name.length + 1));
+  return {
+    music: values('music')[0],
+    start: Number(values('start')[0]),
+    fadeMs: Number(values('fade_ms')[0]),
+    durationsMs: values('durations_ms')[0].split(' ').map(Number),
+    lengthMs: Number(values('length_ms')[0]),
+    pictures: values('pictures')[0].split(' '),
+    statistics: values('statistics').map(statisticsPattern),
+  };
+}
+
+let facts;
 
 function logLines(consoleLines) {
   return consoleLines.filter((line) => line.type === 'log').map((line) => line.text);
 }
 
+// Nothing on the console but the show's own lines, and the one allowed line if given.
 function noErrors(consoleLines, allowed) {
   for (const line of consoleLines) {
-    if (line.type === 'log' || (allowed && allowed.test(line.text))) continue;
+    if (line.type === 'log' || line.text === allowed) continue;
     check(false, `unexpected ${line.type} on the console: ${line.text}`);
   }
 }
@@ -184,8 +213,8 @@ function noErrors(consoleLines, allowed) {
 // begin.
 function checkSixLines(consoleLines) {
   const lines = logLines(consoleLines);
-  const shapes = [statsFirst, statsLater, /^Initing\.\.\.$/, statsLater, /^Initing\.\.\.$/,
-                  statsLater];
+  const [stats1, stats2, stats3, stats4] = facts.statistics;
+  const shapes = [stats1, stats2, /^Initing\.\.\.$/, stats3, /^Initing\.\.\.$/, stats4];
   check(lines.length === shapes.length && shapes.every((shape, i) => shape.test(lines[i])),
         `console lines: ${JSON.stringify(lines)}`);
 }
@@ -230,24 +259,26 @@ async function caseShow(root, named) {
     noErrors(consoleLines);
     check(end.status === '0', `the show ended with status ${end.status}`);
     check(/over/.test(end.message), `the page says "${end.message}" at the end`);
-    // 29.9 s of scenes; start-up and the wait for the page's promise take the rest.
+    // The show's length of scenes; start-up and the wait for the page's promise take the rest.
+    const length = facts.lengthMs / 1000;
     console.log(`the show took ${end.seconds.toFixed(3)} s from the click`);
-    check(end.seconds >= 29.9 && end.seconds <= 29.9 + 10, `the show took ${end.seconds} s`);
+    check(end.seconds >= length && end.seconds <= length + 10, `the show took ${end.seconds} s`);
 
     const audio = await page.evaluate(() => ({ log: window.audioLog, music: Module.music }));
-    check(audio.music && audio.music.file === '/data/yo.ogg',
+    check(audio.music && audio.music.file === `/${facts.music}`,
           `music played: ${JSON.stringify(audio.music)}`);
     const last = audio.log.starts[audio.log.starts.length - 1];
-    const expected = oggSeconds(named.ogg);
-    check(last && Math.abs(last.offset - 30) < 1e-9,
+    const expected = oggSeconds(facts.music);
+    check(last && Math.abs(last.offset - facts.start) < 1e-9,
           `the music's last source starts at ${last && last.offset} s`);
     check(last && Math.abs(last.seconds - expected) < 0.01 && last.channels === 2,
           `the buffer holds ${last && last.seconds} s in ${last && last.channels} channels, ` +
           `the file ${expected} s in 2`);
-    // Silence when the music starts, full volume 100 ms later.
+    // Silence when the music starts, full volume once it has faded in.
     const [from, to] = audio.log.levels;
     check(audio.log.levels.length === 2 && from.how === 'set' && from.value === 0 &&
-          to.how === 'ramp' && to.value === 1 && Math.abs(to.time - from.time - 0.1) < 1e-6,
+          to.how === 'ramp' && to.value === 1 &&
+          Math.abs(to.time - from.time - facts.fadeMs / 1000) < 1e-6,
           `the gain's levels: ${JSON.stringify(audio.log.levels)}`);
   } finally {
     await close();
@@ -300,7 +331,8 @@ async function caseKeys(root) {
     await page.waitForFunction(() => document.body.dataset.finished !== undefined,
                                { timeout: 10000, polling: 50 });
     const lines = logLines(consoleLines);
-    check(lines.length === 1 && statsFirst.test(lines[0]), `console lines: ${JSON.stringify(lines)}`);
+    check(lines.length === 1 && facts.statistics[0].test(lines[0]),
+          `console lines: ${JSON.stringify(lines)}`);
     noErrors(consoleLines);
     const status = await page.evaluate(() => document.body.dataset.finished);
     check(status === '0', `Escape ended the show with status ${status}`);
@@ -314,12 +346,16 @@ async function caseKeys(root) {
 }
 
 async function caseMissing(root, named) {
-  // The same page with plimb.png (a picture of the second scene) left out of the packed data.
+  // The same page with the third picture (the second scene's last title) left out of the
+  // packed data.
+  const missing = facts.pictures[2];
   const copy = fs.mkdtempSync(path.join(os.tmpdir(), 'zokk-page-'));
   const data = path.join(copy, 'tree', 'data');
   fs.mkdirSync(data, { recursive: true });
   for (const name of fs.readdirSync(named.data)) {
-    if (name !== 'plimb.png') fs.copyFileSync(path.join(named.data, name), path.join(data, name));
+    if (`data/${name}` !== missing) {
+      fs.copyFileSync(path.join(named.data, name), path.join(data, name));
+    }
   }
   for (const name of ['index.html', 'zokk.js', 'zokk.wasm']) {
     fs.copyFileSync(path.join(root, name), path.join(copy, name));
@@ -330,14 +366,14 @@ async function caseMissing(root, named) {
   const { page, consoleLines, close } = await open(copy);
   try {
     const end = await startAndWait(page, 60000);
-    const line = 'PNG: Failed to open data/plimb.png for reading';
+    const line = `PNG: Failed to open ${missing} for reading`;
     check(consoleLines.some((l) => l.type === 'error' && l.text === line),
           `no "${line}" on the console: ${JSON.stringify(consoleLines)}`);
     check(logLines(consoleLines).length === 0,
           `the show printed ${JSON.stringify(logLines(consoleLines))}`);
-    noErrors(consoleLines, /^PNG: Failed to open data\/plimb\.png for reading$/);
+    noErrors(consoleLines, line);
     check(end.status === '1', `status ${end.status}`);
-    check(/cannot start/.test(end.message) && end.message.includes('data/plimb.png'),
+    check(/cannot start/.test(end.message) && end.message.includes(missing),
           `the page says "${end.message}"`);
     const shown = await page.evaluate(() => !document.getElementById('card').hidden);
     check(shown, 'the message is not shown');
@@ -358,14 +394,15 @@ const plan = [
   { scene: 1, start: 100000, times: [0, 900] },
   { scene: 2, start: 107100, times: [950, 951, 1650, 1651] },
   { scene: 3, start: 810000, times: [900, 1800, 1801, 3600, 5400] },
-  { scene: 4, start: 900000, times: [7999, 8000], end: 900000 + 13200 },
+  { scene: 4, start: 900000, times: [7999, 8000] },
 ];
 
-function driveClock(plan, losses) {
+function driveClock(plan, losses, end) {
   // Runs in the page. Every scene draws its first frame at its start; then two frames at each
   // moment, the second one read back. In a scene named in losses the context is lost after
   // its first frame read back and given back 300 ms later; the clock holds still until two
-  // frames have been drawn in the new context. After the last frame the clock ends the show.
+  // frames have been drawn in the new context. After the last frame the clock moves to end,
+  // where the last scene ends the show.
   const frames = [];
   for (const scene of plan) {
     frames.push({ ticks: scene.start });
@@ -375,7 +412,7 @@ function driveClock(plan, losses) {
                     lose: i === 0 && losses.includes(scene.scene) });
     });
   }
-  frames.push({ ticks: plan[plan.length - 1].end });
+  frames.push({ ticks: end });
   window.frames = {};
   window.restored = [];
   let drawn = 0;
@@ -469,8 +506,9 @@ function compare(name, frameRGBA, referenceFile, outDir) {
 
 async function caseFrames(root, named) {
   const losses = named.lose ? named.lose.split(',').map(Number) : [];
+  const end = plan[plan.length - 1].start + facts.durationsMs[plan.length - 1];
   const { page, consoleLines, close } = await open(
-    root, `(${driveClock})(${JSON.stringify(plan)}, ${JSON.stringify(losses)})`);
+    root, `(${driveClock})(${JSON.stringify(plan)}, ${JSON.stringify(losses)}, ${end})`);
   try {
     const end = await startAndWait(page, 120000);
     check(end.status === '0', `the show ended with status ${end.status}`);
@@ -560,7 +598,8 @@ async function caseBench(root) {
   const { page, consoleLines, close, readySeconds } = await open(root);
   try {
     const end = await startAndWait(page, 120000);
-    const rates = logLines(consoleLines).map((line) => line.match(/Average fps: (\S+)$/))
+    const rates = logLines(consoleLines)
+      .map((line) => facts.statistics.map((stats) => line.match(stats)).find((match) => match))
       .filter((match) => match).map((match) => Number(match[1]));
     rates.forEach((fps, i) => console.log(`scene ${i + 1}: ${fps.toFixed(1)} fps`));
     console.log(`opening to click-to-start: ${readySeconds.toFixed(2)} s`);
@@ -575,12 +614,13 @@ async function main() {
   const named = options(rest);
   const cases = { show: caseShow, keys: caseKeys, missing: caseMissing, frames: caseFrames,
                   messages: caseMessages, bench: caseBench };
-  if (!cases[which] || !root) {
+  if (!cases[which] || !root || !named.facts) {
     console.error('usage: node page-test.js show|keys|missing|frames|messages|bench PAGE ' +
-                  '[--browser chromium|firefox] [OPTIONS]');
+                  '--facts FILE [--browser chromium|firefox] [OPTIONS]');
     process.exit(2);
   }
   browserName = named.browser || 'chromium';
+  facts = readFacts(named.facts);
   await cases[which](path.resolve(root), named);
   if (failures.length) {
     for (const failure of failures) console.error(`FAILED: ${failure}`);

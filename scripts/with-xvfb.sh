@@ -2,8 +2,9 @@
 # Usage: with-xvfb.sh [--screen WIDTHxHEIGHTxDEPTH] GLREADY COMMAND [ARGS...]
 # Runs COMMAND under an Xvfb of its own (640x480x24 unless --screen says otherwise, on a
 # display number the server picks itself), after GLREADY has confirmed that OpenGL answers on
-# it. The server is always stopped afterwards, also when the command fails or the script is
-# interrupted. A user's own display is never used.
+# it (the tests pass their glready program; scripts/capture.sh passes true). The server is
+# always stopped afterwards, also when the command fails or the script is interrupted. A
+# user's own display is never used.
 set -u
 screen=640x480x24
 if [ "${1:-}" = --screen ]; then
