@@ -63,54 +63,21 @@ from_upstream() {
 . /etc/os-release
 codename=${VERSION_CODENAME:?debian-source: no VERSION_CODENAME in /etc/os-release}
 
-# The first binary ("deb") entry whose suites include this release's own suite, as
-# "URI|keyring". deb822 files first, then one-line lists.
-mirror_entry() {
-    local f
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] || continue
-        awk -v want="$codename" '
-            function flush() {
-                if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " want " ") && uri != "" &&
-                    enabled != "no") { print uri "|" key; found = 1; exit }
-                types = suites = uri = key = enabled = ""
-            }
-            /^[ \t]*#/ { next }
-            /^[ \t]*$/ { flush(); next }
-            /^Types:/ { sub(/^Types:[ \t]*/, ""); types = $0 }
-            /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0 }
-            /^URIs:/ { sub(/^URIs:[ \t]*/, ""); split($0, u, /[ \t]+/); uri = u[1] }
-            /^Signed-By:/ { sub(/^Signed-By:[ \t]*/, ""); key = $0 }
-            /^Enabled:/ { sub(/^Enabled:[ \t]*/, ""); enabled = $0 }
-            END { if (!found) flush() }
-        ' "$f" | head -n 1
-    done
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -f "$f" ] || continue
-        awk -v want="$codename" '
-            $1 == "deb" {
-                i = 2; key = ""
-                if ($2 ~ /^\[/) {
-                    while (i <= NF && $i !~ /\]$/) { if ($i ~ /signed-by=/) key = $i; i++ }
-                    if ($i ~ /signed-by=/) key = $i
-                    i++
-                }
-                if ($(i + 1) == want) {
-                    sub(/.*signed-by=/, "", key); sub(/\]$/, "", key)
-                    print $i "|" key; exit
-                }
-            }' "$f"
-    done
-}
-
-entry=$(mirror_entry | head -n 1)
-[ -n "$entry" ] || {
+# The first binary ("deb") source of this release's own suite, as apt itself reads this
+# machine's sources, and the keyring that entry names: its Signed-By (deb822) or signed-by=
+# (one-line), or else Debian's archive keyring. The entry is "file:N", N counting a deb822
+# file's stanzas (comments aside) or a one-line file's lines.
+read -r uri entry < <(apt-get indextargets --no-release-info "Release: $codename" \
+    'Target-Of: deb' --format '$(REPO_URI) $(SOURCESENTRY)') || {
     echo "debian-source: no apt source for $codename found in /etc/apt" >&2
     exit 1
 }
-uri=${entry%%|*}
-key=${entry#*|}
-[ -n "$key" ] || key=/usr/share/keyrings/debian-archive-keyring.gpg
+case "${entry%:*}" in
+*.sources) key=$(grep -v '^[[:space:]]*#' "${entry%:*}" | awk -v RS= -v n="${entry##*:}" \
+    'NR == n' | sed -n 's/^Signed-By:[ \t]*\(\/.*\)/\1/p') ;;
+*) key=$(sed -n "${entry##*:}p" "${entry%:*}" | grep -o 'signed-by=[^] ]*' | cut -d= -f2) ;;
+esac
+key=${key:-/usr/share/keyrings/debian-archive-keyring.gpg}
 if [ "$1" = --mirror ]; then
     echo "$uri $key"
     exit 0
