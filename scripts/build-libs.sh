@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: scripts/build-libs.sh TARGET
+# Usage: scripts/build-libs.sh TARGET [--for BUILD-DIR | --ship DEST FILE...]
 # Builds the libraries zokk runs on (zlib, libpng, libogg, libvorbis, SDL2, the SDL 1.2
 # compatibility layer over it, and SDL_mixer 1.2 with Ogg Vorbis alone), or those of them that
 # TARGET needs, from Debian's own source packages (the versions this release ships) and, for the
@@ -7,6 +7,12 @@
 # scripts/debian-source.sh pins (from the folder that ZOKK_SOURCES names). Prints the install
 # prefix: headers in include/, import libraries and pkg-config files in lib/, DLLs in bin/
 # (shared libraries in lib/ on Linux), each package's licence in share/licenses/<package>/.
+#   --for BUILD-DIR  readies the CMake build folder that is to take the libraries: CMake keeps
+#                    pkg-config's answers, so a folder configured with another prefix starts
+#                    afresh.
+#   --ship DEST FILE...  copies the FILEs into DEST, where they are not yet, and beside them
+#                    every library of the prefix they need, directly or through each other,
+#                    made ready to ship (windows and linux).
 #
 # Targets:
 #   windows  64-bit Windows, cross-compiled with MinGW-w64 (cmake/mingw-w64-x86_64.cmake)
@@ -25,10 +31,12 @@
 # as it is; a change of version or recipe builds a new one beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:?usage: build-libs.sh TARGET (windows, linux, web, fuzz)}
+target=${1:?usage: build-libs.sh TARGET (windows, linux, web, fuzz) [--for DIR | --ship DEST FILE...]}
+shift
 cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
 jobs=${ZOKK_JOBS:-2}
 mkdir -p "$cache"
+caller=$PWD
 
 # What a target defines:
 #   libraries       the source packages it needs, in build order (all of them by default)
@@ -41,6 +49,9 @@ mkdir -p "$cache"
 #   target_cmake    prints CMake's options for the target, one a line
 #   target_zlib     links zlib's objects in the current folder into the target's library
 #   target_finish   whatever the target adds once all libraries are installed
+#   target_needs    prints the libraries a file of the target names as needed
+#   target_ship     copies a library from the prefix to where it ships
+#   ship_dir        the prefix's folder of the libraries that ship
 libraries=(zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
 link=(--enable-shared --disable-static)
 target_cmake() { :; }
@@ -72,6 +83,10 @@ windows)
                 "${lib%%:*}" "${lib#*:}" "${lib#*:}" >"$prefix/lib/pkgconfig/${lib%%:*}.pc"
         done
     }
+    # Windows' own DLLs are left to Windows.
+    target_needs() { $host-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'; }
+    target_ship() { $host-strip --strip-unneeded -o "$2" "$1"; }
+    ship_dir=bin
     ;;
 linux)
     cc=gcc
@@ -92,6 +107,14 @@ linux)
         ln -sf "libz.so.$version" "$prefix/lib/libz.so.1"
         ln -sf libz.so.1 "$prefix/lib/libz.so"
     }
+    # Each library finds the others beside itself through its run path.
+    target_needs() { objdump -p "$1" | awk '$1 == "NEEDED" { print $2 }'; }
+    target_ship() {
+        strip --strip-unneeded -o "$2" "$(readlink -f "$1")"
+        patchelf --set-rpath '$ORIGIN' "$2"
+        chmod 0644 "$2"
+    }
+    ship_dir=lib
     ;;
 web)
     libraries=(zlib libpng1.6)
@@ -137,10 +160,37 @@ key=$({
     cat "$0" "${recipe_files[@]}"
 } | sha256sum | cut -c1-16)
 prefix="$cache/$target-$key"
-if [ -f "$prefix/complete" ]; then
+
+# Once the prefix is complete: what --for or --ship asks, then the prefix printed.
+use_prefix() {
+    case "${1:-}" in
+    --for)
+        if [ "$(cat "$2/libs-prefix" 2>/dev/null)" != "$prefix" ]; then
+            mkdir -p "$2"
+            rm -f "$2/CMakeCache.txt"
+            echo "$prefix" >"$2/libs-prefix"
+        fi
+        ;;
+    --ship)
+        local dest=$2 file name lib
+        local pending=("${@:3}")
+        while [ ${#pending[@]} -gt 0 ]; do
+            file=${pending[0]} name=$(basename "${pending[0]}")
+            pending=("${pending[@]:1}")
+            if [ "$file" != "$dest/$name" ]; then
+                [ ! -e "$dest/$name" ] || continue
+                target_ship "$file" "$dest/$name"
+            fi
+            for lib in $(target_needs "$dest/$name"); do
+                [ ! -f "$prefix/$ship_dir/$lib" ] || pending+=("$prefix/$ship_dir/$lib")
+            done
+        done
+        ;;
+    esac
     echo "$prefix"
     exit 0
-fi
+}
+[ ! -f "$prefix/complete" ] || use_prefix "$@"
 mapfile -t cmake_target < <(target_cmake)
 
 echo "build-libs: building for $target into $prefix:" >&2
@@ -244,8 +294,8 @@ done
 
 target_finish
 
-cd "$cache"
+cd "$caller"
 rm -rf "$work"
 touch "$prefix/complete"
 echo "build-libs: done in $SECONDS s" >&2
-echo "$prefix"
+use_prefix "$@"

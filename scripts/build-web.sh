@@ -14,11 +14,8 @@ dir=$(cd "$dir" && pwd)
 
 # emcc's optimiser runs on node and needs Debian's node modules (acorn) on its path.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-prefix=$("$root/scripts/build-libs.sh" web)
-
 build=${ZOKK_WEB_BUILD:-$root/build-web}
-# A tree configured from another source folder (web/ was a project of its own) starts afresh.
-grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build/CMakeCache.txt" || rm -f "$build/CMakeCache.txt"
+prefix=$("$root/scripts/build-libs.sh" web --for "$build")
 (cd "$root" && cmake --preset web -B "$build" -DZOKK_WEB_PREFIX="$prefix" \
     -DZOKK_WEB_OUT="$dir/web" -DZOKK_WEB_SINGLE="$dir/zokk.html") >/dev/null
 cmake --build "$build" -j2

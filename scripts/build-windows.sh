@@ -8,15 +8,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --windows
-prefix=$("$root/scripts/build-libs.sh" windows)
-
 build="$root/build-windows"
-# pkg-config's answers stay in CMake's cache: new libraries need a new build folder.
-if [ "$(cat "$build/deps-prefix" 2>/dev/null)" != "$prefix" ]; then
-    rm -rf "$build"
-    mkdir -p "$build"
-    echo "$prefix" >"$build/deps-prefix"
-fi
+prefix=$("$root/scripts/build-libs.sh" windows --for "$build")
 (cd "$root" && cmake --preset windows -DZOKK_DEPS_PREFIX="$prefix" >/dev/null &&
     cmake --build --preset windows -j"${ZOKK_JOBS:-2}")
 
@@ -28,23 +21,10 @@ x86_64-w64-mingw32-strip -o "$stage/zokk.exe" "$build/zokk.exe"
 cp -r "$root/data" "$stage/data"
 
 # The DLLs are whatever the executable imports from the prefix, and what those import in
-# turn; Windows' own DLLs are left to Windows. SDL.dll, the SDL 1.2 API, loads SDL2.dll when
-# SDL starts, so no import table names that one.
-imports() {
-    x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'
-}
-x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/SDL2.dll" "$prefix/bin/SDL2.dll"
-pending=("$stage/zokk.exe" "$stage/SDL2.dll")
-while [ ${#pending[@]} -gt 0 ]; do
-    file=${pending[0]}
-    pending=("${pending[@]:1}")
-    for dll in $(imports "$file"); do
-        if [ -f "$prefix/bin/$dll" ] && [ ! -f "$stage/$dll" ]; then
-            x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/$dll" "$prefix/bin/$dll"
-            pending+=("$stage/$dll")
-        fi
-    done
-done
+# turn. SDL.dll, the SDL 1.2 API, loads SDL2.dll when SDL starts, so no import table names
+# that one.
+"$root/scripts/build-libs.sh" windows --ship "$stage" "$stage/zokk.exe" "$prefix/bin/SDL2.dll" \
+    >/dev/null
 
 # Notepad wants CRLF line ends.
 sed 's/$/\r/' >"$stage/readme.txt" <<'EOF'

@@ -82,12 +82,7 @@ lintian --fail-on error,warning --info "$deb" || {
 # with GCC's runtime and GLU linked in and, in lib/, the libraries that a desktop may lack,
 # built once from Debian's source packages by scripts/build-libs.sh (with SDL2 loading its
 # video and sound back ends at run time, so that it needs none of them to start).
-prefix=$("$root/scripts/build-libs.sh" linux)
-if [ "$(cat "$build/portable/deps-prefix" 2>/dev/null)" != "$prefix" ]; then
-    rm -rf "$build/portable"
-    mkdir -p "$build/portable"
-    echo "$prefix" >"$build/portable/deps-prefix"
-fi
+prefix=$("$root/scripts/build-libs.sh" linux --for "$build/portable")
 configure portable "$build/portable" -DCMAKE_PREFIX_PATH="$prefix"
 folder="zokk-$version-linux-$(dpkg-architecture -qDEB_HOST_GNU_CPU)"
 dir="$stage/tar/$folder"
@@ -95,22 +90,8 @@ DESTDIR= cmake --install "$build/portable" --prefix "$dir" --strip >/dev/null
 # lib/ holds what the program needs from the prefix, what those libraries need in turn, and
 # SDL2, which the SDL 1.2 layer loads by name when the show starts. Each finds the others
 # beside itself through its run path, as the program does.
-needed() { objdump -p "$1" | awk '$1 == "NEEDED" { print $2 }'; }
-pending=("$dir/lib/zokk" "$prefix/lib/libSDL2-2.0.so.0")
-while [ ${#pending[@]} -gt 0 ]; do
-    file=${pending[0]}
-    pending=("${pending[@]:1}")
-    name=$(basename "$file")
-    if [ "$file" != "$dir/lib/$name" ]; then
-        [ ! -e "$dir/lib/$name" ] || continue
-        strip --strip-unneeded -o "$dir/lib/$name" "$(readlink -f "$file")"
-        patchelf --set-rpath '$ORIGIN' "$dir/lib/$name"
-        chmod 0644 "$dir/lib/$name"
-    fi
-    for lib in $(needed "$dir/lib/$name"); do
-        [ ! -e "$prefix/lib/$lib" ] || pending+=("$prefix/lib/$lib")
-    done
-done
+"$root/scripts/build-libs.sh" linux --ship "$dir/lib" "$dir/lib/zokk" \
+    "$prefix/lib/libSDL2-2.0.so.0" >/dev/null
 cp -r "$prefix/share/licenses" "$dir/licenses"
 find "$stage/tar" -type d -exec chmod 0755 {} +
 find "$dir/licenses" -type f -exec chmod 0644 {} +

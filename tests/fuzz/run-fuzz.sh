@@ -17,14 +17,10 @@ root=$(cd "$here/../.." && pwd)
 build=${ZOKK_FUZZ_BUILD:-$root/build-fuzz}
 mkdir -p "$build/corpus" "$build/seeds" "$build/artifacts"
 
-prefix=$("$root/scripts/build-libs.sh" fuzz) ||
+prefix=$("$root/scripts/build-libs.sh" fuzz --for "$build") || {
     echo "run-fuzz: libpng could not be built; fuzzing against the system's libpng" >&2
-# CMake keeps pkg-config's answers: a tree configured for another libpng (or from another
-# source folder, as tests/fuzz/ was a project of its own) starts afresh.
-if [ "$(cat "$build/libpng-prefix" 2>/dev/null)" != "$prefix" ]; then
-    rm -f "$build/CMakeCache.txt"
-    echo "$prefix" >"$build/libpng-prefix"
-fi
+    rm -f "$build/CMakeCache.txt" "$build/libs-prefix"
+}
 (cd "$root" && cmake --preset fuzz -B "$build" -DCMAKE_PREFIX_PATH="$prefix") >/dev/null
 cmake --build "$build" -j2 --target fuzz_PNGImage make_seeds
 "$build/tests/fuzz/make_seeds" "$build/seeds"
