@@ -79,16 +79,13 @@ dir=$(cd -- "$dir" && pwd)
 target="$dir/$(basename -- "$output")"
 
 "$root/scripts/install-deps.sh" --capture || true
-for tool in ffmpeg ffprobe; do
-    command -v "$tool" >/dev/null || {
-        echo "capture: $tool is missing and could not be installed; it comes with Debian's ffmpeg package" >&2
+for tool in ffmpeg:ffmpeg ffprobe:ffmpeg Xvfb:xvfb; do # program:Debian package
+    command -v "${tool%:*}" >/dev/null || {
+        echo "capture: ${tool%:*} is missing and could not be installed; it comes with Debian's" \
+            "${tool#*:} package" >&2
         exit 1
     }
 done
-command -v Xvfb >/dev/null || {
-    echo "capture: Xvfb is missing and could not be installed; it comes with Debian's xvfb package" >&2
-    exit 1
-}
 
 exe=${ZOKK_CAPTURE:-}
 if [ -n "$exe" ]; then
