@@ -1,5 +1,5 @@
 // zokk-capture: plays the show as the demo does, with its own window, scenes and main loop,
-// but on a stepped clock, and writes every frame as raw 640 x 480 RGB (top row first) to
+// but on a stepped clock, and writes every frame as raw RGB of the script's size (top row first) to
 // standard output, for an encoder to read. No sound: the soundtrack is the music file itself.
 // scripts/capture.sh runs it on a private display and encodes the video.
 //
@@ -23,9 +23,6 @@
 
 namespace {
 
-const int minFps = 24;
-const int maxFps = 240;
-
 // The frame rate from "--fps N"; 0 when the arguments are anything else.
 int fpsFrom(int argc, char* argv[]) {
     if (argc != 3 || std::strcmp(argv[1], "--fps") != 0) {
@@ -33,7 +30,8 @@ int fpsFrom(int argc, char* argv[]) {
     }
     char* end = nullptr;
     const long fps = std::strtol(argv[2], &end, 10);
-    if (end == argv[2] || *end != '\0' || fps < minFps || fps > maxFps) {
+    if (end == argv[2] || *end != '\0' || fps < Script::minCaptureFps ||
+        fps > Script::maxCaptureFps) {
         return 0;
     }
     return static_cast<int>(fps);
@@ -70,8 +68,9 @@ int main(int argc, char* argv[]) {
     }
     const int fps = fpsFrom(argc, argv);
     if (fps == 0) {
-        std::cerr << "usage: zokk-capture --fps N (" << minFps << " to " << maxFps
-                  << "): writes the show's frames, 640 x 480 RGB, to standard output" << std::endl;
+        std::cerr << "usage: zokk-capture --fps N (" << Script::minCaptureFps << " to "
+                  << Script::maxCaptureFps << "): writes the show's frames, " << Script::width
+                  << " x " << Script::height << " RGB, to standard output" << std::endl;
         return 2;
     }
     // Standard output carries the frames: the scenes' own lines must not end up among them.

@@ -8,14 +8,39 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
+"$root/scripts/install-deps.sh" --capture || true
+for tool in ffmpeg:ffmpeg ffprobe:ffmpeg Xvfb:xvfb; do # program:Debian package
+    command -v "${tool%:*}" >/dev/null || {
+        echo "capture: ${tool%:*} is missing and could not be installed; it comes with Debian's" \
+            "${tool#*:} package" >&2
+        exit 1
+    }
+done
+
+exe=${ZOKK_CAPTURE:-}
+if [ -n "$exe" ]; then
+    exe="$(cd "$(dirname -- "$exe")" && pwd)/$(basename -- "$exe")"
+else
+    (cd "$root" && cmake --preset release >/dev/null &&
+        cmake --build --preset release --target zokk-capture show_facts \
+            -j"${ZOKK_JOBS:-$(nproc)}" >/dev/null)
+    exe="$root/build-release/capture/zokk-capture"
+fi
+
+# The picture's size and the frame rates, as the show's facts in the build beside it say.
+facts="$(dirname -- "$exe")/../show-facts.txt"
+[ -r "$facts" ] || { echo "capture: $facts is missing (the show_facts target writes it)" >&2; exit 1; }
+read -r _ frame_width frame_height < <(grep '^frame_size ' "$facts")
+read -r _ min_fps max_fps < <(grep '^capture_fps ' "$facts")
+
 usage() {
-    cat >&2 <<'EOF'
+    cat >&2 <<EOF
 usage: scripts/capture.sh [OUTPUT] [--fps N] [--height H] [--lossless] [--preview]
   OUTPUT        the file to write (default zokk.mp4, zokk.mkv with --lossless,
                 zokk.webp with --preview, in the working directory)
-  --fps N       frames a second, 24 to 240 (default 60; 24 with --preview)
+  --fps N       frames a second, $min_fps to $max_fps (default 60; 24 with --preview)
   --height H    scale to H lines, aspect kept, an even number from 240 to 2160
-                (default 480, the show's own size; 240 with --preview)
+                (default $frame_height, the show's own size; 240 with --preview)
   --lossless    Matroska with FFV1 and FLAC instead of MP4 with H.264 and AAC
   --preview     a short looping animated WebP with a few seconds of every scene
 EOF
@@ -57,15 +82,15 @@ while [ $# -gt 0 ]; do
 done
 
 case "$mode" in
-mp4) default_name=zokk.mp4 default_fps=60 default_height=480 ;;
-lossless) default_name=zokk.mkv default_fps=60 default_height=480 ;;
+mp4) default_name=zokk.mp4 default_fps=60 default_height=$frame_height ;;
+lossless) default_name=zokk.mkv default_fps=60 default_height=$frame_height ;;
 preview) default_name=zokk.webp default_fps=24 default_height=240 ;;
 esac
 output=${output:-$default_name}
 fps=${fps:-$default_fps}
 height=${height:-$default_height}
-[[ "$fps" =~ ^[0-9]+$ ]] && [ "$fps" -ge 24 ] && [ "$fps" -le 240 ] ||
-    fail "--fps must be a whole number from 24 to 240, not $fps" usage
+[[ "$fps" =~ ^[0-9]+$ ]] && [ "$fps" -ge "$min_fps" ] && [ "$fps" -le "$max_fps" ] ||
+    fail "--fps must be a whole number from $min_fps to $max_fps, not $fps" usage
 [[ "$height" =~ ^[0-9]+$ ]] && [ "$height" -ge 240 ] && [ "$height" -le 2160 ] &&
     [ $((height % 2)) -eq 0 ] || fail "--height must be an even number from 240 to 2160, not $height" usage
 # 4:3, rounded to an even width, as the encoders' chroma planes need.
@@ -77,24 +102,6 @@ dir=$(dirname -- "$output")
 [ ! -d "$output" ] || { echo "capture: $output is a folder" >&2; exit 1; }
 dir=$(cd -- "$dir" && pwd)
 target="$dir/$(basename -- "$output")"
-
-"$root/scripts/install-deps.sh" --capture || true
-for tool in ffmpeg:ffmpeg ffprobe:ffmpeg Xvfb:xvfb; do # program:Debian package
-    command -v "${tool%:*}" >/dev/null || {
-        echo "capture: ${tool%:*} is missing and could not be installed; it comes with Debian's" \
-            "${tool#*:} package" >&2
-        exit 1
-    }
-done
-
-exe=${ZOKK_CAPTURE:-}
-if [ -n "$exe" ]; then
-    exe="$(cd "$(dirname -- "$exe")" && pwd)/$(basename -- "$exe")"
-else
-    (cd "$root" && cmake --preset release >/dev/null &&
-        cmake --build --preset release --target zokk-capture -j"$(nproc)" >/dev/null)
-    exe="$root/build-release/capture/zokk-capture"
-fi
 
 # The soundtrack as the show's own script has it.
 music="" start="" fade_ms="" rate="" channels="" length_ms=""
@@ -111,7 +118,7 @@ seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 length=$(seconds_of "$length_ms")
 
 cd "$root"
-video=(-f rawvideo -pix_fmt rgb24 -s 640x480 -framerate "$fps" -i pipe:0)
+video=(-f rawvideo -pix_fmt rgb24 -s "${frame_width}x$frame_height" -framerate "$fps" -i pipe:0)
 music_rate=""
 if [ -r "$music" ]; then
     music_rate=$(ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate \

@@ -2,9 +2,11 @@
 
 #include "SDLWindow.h"
 #include "Scene.h"
+#include "Script.h"
 #include "StopSignals.h"
 
-Mainloop::Mainloop() : window(new SDLWindow("ZOKK!!!~~", 640, 480, 24, false)) {}
+Mainloop::Mainloop()
+    : window(new SDLWindow(Script::title, Script::width, Script::height, Script::depth, false)) {}
 
 Mainloop::~Mainloop() {
     delete window;

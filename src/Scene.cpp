@@ -1,5 +1,6 @@
 #include "Scene.h"
 
+#include "Script.h"
 #include "Texture.h"
 
 #include <GL/gl.h>
@@ -12,11 +13,11 @@ void Scene::setUp(float red, float green, float blue, double farPlane) {
     startTime = SDL_GetTicks();
     frames = 0;
     glClearColor(red, green, blue, 0.0f);
-    // The window is always 640 x 480; its real size is not asked for.
-    glViewport(0, 0, 640, 480);
+    // The window is always the script's size; its real size is not asked for.
+    glViewport(0, 0, Script::width, Script::height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 1.0, farPlane);
+    gluPerspective(45.0, static_cast<double>(Script::width) / Script::height, 1.0, farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glShadeModel(GL_SMOOTH);

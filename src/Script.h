@@ -13,6 +13,13 @@ class Mainloop;
 
 class Script {
 public:
+    // The window: its title, and the 640 x 480 picture every scene draws, with 24-bit colour
+    // and depth. Whatever reads a frame back (the video, the tests) reads this size.
+    static constexpr const char* title = "ZOKK!!!~~";
+    static constexpr int width = 640;
+    static constexpr int height = 480;
+    static constexpr int depth = 24;
+
     // The audio device: 44.1 kHz, signed 16-bit little-endian stereo, 4096-frame chunks.
     static constexpr int audioRate = 44100;
     static constexpr Uint16 audioFormat = AUDIO_S16LSB;
@@ -50,6 +57,10 @@ public:
     static constexpr const char* statisticsLabels[sceneCount] = {
         " frames drawn\tAverage fps: ", " frames draw\tAverage fps: ",
         " frames draw\tAverage fps: ", " frames draw\tAverage fps: "};
+
+    // The frame rates the video is recorded at, frames a second.
+    static constexpr int minCaptureFps = 24;
+    static constexpr int maxCaptureFps = 240;
 
     // Builds the scenes in playing order inside mainloop's OpenGL context and queues each
     // before the next is built. Returns false, having stopped building, as soon as one

@@ -1,6 +1,7 @@
 #include "Score.h"
 
 #include "Instruments.h"
+#include "Script.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,19 +15,28 @@ constexpr double kSixteenth = 0.1;
 constexpr double kBeat = 4 * kSixteenth;
 constexpr double kBar = 4 * kBeat;
 
-// Where the show's moments fall in the file. The demo seeks to 30 s before it opens its
-// window and loads its pictures, so its clock starts a little after the music does; 0.1 s
-// covers that start-up, and puts every moment on a sixteenth.
-constexpr double kShowStart = 30.1;
-constexpr double kDrop = kShowStart + 6.3;    // scene 2: strobing pictures
-constexpr double kBreak = kShowStart + 9.3;   // scene 3: turning words
-constexpr double kBuild = kShowStart + 16.7;  // scene 4: flickering pictures
-constexpr double kClimax = kShowStart + 24.7; // scene 4: the closing picture
-constexpr double kEnding = kShowStart + 29.9; // the show ends
+// Where the show's moments fall in the file, from the show's script. The demo seeks to its
+// start before it opens its window and loads its pictures, so its clock starts a little after
+// the music does; 0.1 s covers that start-up, and puts every moment on a sixteenth.
+constexpr double kShowStart = Script::musicStart + 0.1;
+// The end of the show's first n scenes, in seconds of the file.
+constexpr double sceneEnd(int n) {
+    unsigned int ms = 0;
+    for (int i = 0; i < n; ++i) {
+        ms += Script::durations[i];
+    }
+    return kShowStart + ms / 1000.0;
+}
+constexpr double kDrop = sceneEnd(1);                    // scene 2: strobing pictures
+constexpr double kBreak = sceneEnd(2);                   // scene 3: turning words
+constexpr double kBuild = sceneEnd(3);                   // scene 4: flickering pictures
+constexpr double kClimax = kBuild + 8.0;                 // scene 4: the closing picture, 8 s in
+constexpr double kEnding = sceneEnd(4);                  // the show ends
+constexpr double kWords = Script::durations[2] / 1000.0; // scene 3's length
 
-// Bars are counted from 30 s, where playback begins.
+// Bars are counted from where playback begins.
 double bar(double k) {
-    return 30.0 + k * kBar;
+    return Script::musicStart + k * kBar;
 }
 
 struct Chord {
@@ -189,7 +199,7 @@ void opening(Buses& b) {
     const std::vector<Span> spans = {
         {bar(0), bar(1), &kAm}, {bar(1), bar(2), &kF}, {bar(2), bar(3), &kC}, {bar(3), kDrop, &kG}};
     const auto cutoff = [](double t) {
-        return 900.0 + 2500.0 * std::clamp((t - 30.0) / 6.4, 0.0, 1.0);
+        return 900.0 + 2500.0 * std::clamp((t - Script::musicStart) / 6.4, 0.0, 1.0);
     };
     impact(b, bar(0), 0.7);
     groove(b, bar(0), bar(3) + 2 * kBeat, true);
@@ -227,7 +237,7 @@ void breakdown(Buses& b) {
                                      {kBreak + 2 * word, kBreak + 3 * word, &kEm},
                                      {kBreak + 3 * word, kBuild, &kAm}};
     const auto soft = [](double t) {
-        return 700.0 + 900.0 * std::clamp((t - kBreak) / 7.4, 0.0, 1.0);
+        return 700.0 + 900.0 * std::clamp((t - kBreak) / kWords, 0.0, 1.0);
     };
     pads(b, spans, 0.4, soft);
     arpeggio(b, spans, 0.17, soft, 2);

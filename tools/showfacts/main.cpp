@@ -3,6 +3,8 @@
 // Usage: showfacts OUTPUT
 //
 // One fact a line: its name, a space, its value.
+//   frame_size    the picture's width and height in pixels
+//   capture_fps   the lowest and the highest frame rate of the video
 //   music         the music file, relative to the working directory
 //   start         where the show starts playing it, in seconds into the file
 //   fade_ms       how long the music fades in
@@ -38,7 +40,9 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     std::ofstream out(argv[1]);
-    out << "music " << Script::musicFile << "\n"
+    out << "frame_size " << Script::width << " " << Script::height << "\n"
+        << "capture_fps " << Script::minCaptureFps << " " << Script::maxCaptureFps << "\n"
+        << "music " << Script::musicFile << "\n"
         << "start " << Script::musicStart << "\n"
         << "fade_ms " << Script::fadeInMs << "\n"
         << "durations_ms";
