@@ -1,5 +1,6 @@
 #include "Recorder.h"
 
+#include "FrameSeam.h"
 #include "Script.h"
 
 #include <GL/gl.h>
@@ -8,49 +9,29 @@
 #include <iostream>
 #include <unistd.h>
 
-extern "C" {
-Uint32 __real_SDL_GetTicks(void);
-void __real_SDL_GL_SwapBuffers(void);
-Uint32 __wrap_SDL_GetTicks(void);
-void __wrap_SDL_GL_SwapBuffers(void);
-}
-
-namespace {
-Recorder* recording = nullptr;
-} // namespace
-
-Uint32 __wrap_SDL_GetTicks(void) {
-    return recording ? recording->ticks() : __real_SDL_GetTicks();
-}
-
-// While recording nothing is presented: nobody watches the private display, and presenting
-// a frame costs about as much as drawing it. Every frame clears its buffers first, so the
-// back buffer needs no swap to be drawn into again.
-void __wrap_SDL_GL_SwapBuffers(void) {
-    if (recording) {
-        recording->beforeSwap();
-    } else {
-        __real_SDL_GL_SwapBuffers();
-    }
-}
-
 Recorder::Recorder(int fps, std::FILE* out)
     : clock(fps, Script::durations, Script::sceneCount), out(out),
-      progress(isatty(STDERR_FILENO) == 1), pixels(static_cast<size_t>(width) * height * 3),
+      progress(isatty(STDERR_FILENO) == 1),
+      pixels(static_cast<size_t>(Script::width) * Script::height * 3),
       started(std::chrono::steady_clock::now()), shown(started) {
-    recording = this;
+    FrameSeam::setClock([this] { return clock.ticksAt(frame); });
+    // While recording nothing is presented: nobody watches the private display, and presenting
+    // a frame costs about as much as drawing it. Every frame clears its buffers first, so the
+    // back buffer needs no swap to be drawn into again.
+    FrameSeam::setSwap([this](bool endsFrame) {
+        // Only the swap at the end of a scene's render has a frame of the show to write.
+        if (endsFrame) {
+            frameDrawn();
+        }
+    });
 }
 
 Recorder::~Recorder() {
-    recording = nullptr;
+    FrameSeam::setClock({});
+    FrameSeam::setSwap({});
 }
 
-void Recorder::beforeSwap() {
-    // Only the swap at the end of a scene's render has a frame of the show to write.
-    swaps.count();
-    if (!swaps.endsFrame()) {
-        return;
-    }
+void Recorder::frameDrawn() {
     if (frame >= clock.frameCount()) {
         // One frame too many: counted by finish, never written.
         ++frame;
@@ -69,13 +50,13 @@ void Recorder::beforeSwap() {
 
 void Recorder::writeFrame() {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, Script::width, Script::height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     if (writeFailed) {
         return;
     }
     // OpenGL's rows run bottom up, a video's top down.
-    const size_t row = static_cast<size_t>(width) * 3;
-    for (int y = height - 1; y >= 0; --y) {
+    const size_t row = static_cast<size_t>(Script::width) * 3;
+    for (int y = Script::height - 1; y >= 0; --y) {
         if (std::fwrite(&pixels[y * row], 1, row, out) != row) {
             std::cerr << "\nzokk-capture: writing the frames failed: " << std::strerror(errno)
                       << std::endl;

@@ -1,21 +1,32 @@
 #include "Hooks.h"
 
-#include "SwapCounter.h"
-
-extern "C" {
-Uint32 __real_SDL_GetTicks(void);
-void __real_SDL_GL_SwapBuffers(void);
-Uint32 __wrap_SDL_GetTicks(void);
-void __wrap_SDL_GL_SwapBuffers(void);
-}
+#include "FrameSeam.h"
 
 namespace {
 bool frozen = false;
 Uint32 frozenTicks = 0;
 unsigned reads = 0;
-SwapCounter swaps;
 std::function<void()> swapHook;
 std::function<void(Uint32)> tickHook;
+
+// Every test executable reads its clock and swaps its buffers through here, from the start.
+const bool installed = [] {
+    FrameSeam::setClock([] {
+        ++reads;
+        const Uint32 t = frozen ? frozenTicks : FrameSeam::sdlTicks();
+        if (tickHook) {
+            tickHook(t);
+        }
+        return t;
+    });
+    FrameSeam::setSwap([](bool) {
+        if (swapHook) {
+            swapHook();
+        }
+        FrameSeam::present();
+    });
+    return true;
+}();
 } // namespace
 
 namespace hooks {
@@ -38,12 +49,12 @@ unsigned tickReads() {
 }
 
 unsigned swapCount() {
-    return swaps.swaps();
+    return FrameSeam::swaps();
 }
 
 void resetCounts() {
     reads = 0;
-    swaps = SwapCounter();
+    FrameSeam::resetSwaps();
 }
 
 void onSwap(std::function<void()> f) {
@@ -55,20 +66,3 @@ void onTickRead(std::function<void(Uint32)> f) {
 }
 
 } // namespace hooks
-
-Uint32 __wrap_SDL_GetTicks(void) {
-    ++reads;
-    Uint32 t = frozen ? frozenTicks : __real_SDL_GetTicks();
-    if (tickHook) {
-        tickHook(t);
-    }
-    return t;
-}
-
-void __wrap_SDL_GL_SwapBuffers(void) {
-    swaps.count();
-    if (swapHook) {
-        swapHook();
-    }
-    __real_SDL_GL_SwapBuffers();
-}

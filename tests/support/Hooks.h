@@ -1,7 +1,7 @@
 // Control over SDL's clock and buffer swap for the test executables.
 //
-// Test executables are linked with --wrap=SDL_GetTicks and --wrap=SDL_GL_SwapBuffers, so every
-// call that the demo's library makes to those two functions lands here. By default both pass
+// Test executables stand on FrameSeam (linked with its wraps), so every call that the demo's
+// library makes to SDL_GetTicks and SDL_GL_SwapBuffers lands here. By default both pass
 // straight through to SDL; a test can freeze the clock at any millisecond (also just below
 // 2^32, to watch it wrap), count reads and swaps, and look at the back buffer just before a
 // swap presents it.

@@ -1,16 +1,16 @@
 // The frame test's build of zokk.exe (zokk-frames.exe): the demo's own main, script, scenes and
-// loop, linked with wraps of SDL_GetTicks and SDL_GL_SwapBuffers that step the clock through
-// chosen moments of each scene and write those frames out, and of rand and srand with the GNU C
-// library's generator (web/GnuRandom). Its frames are then the ones the golden-frame tests draw
+// loop, on a clock and a swap set through FrameSeam that step through chosen moments of each
+// scene and write those frames out, and with rand and srand wrapped to the GNU C library's
+// generator (web/GnuRandom). Its frames are then the ones the golden-frame tests draw
 // on Linux (tests/support/SceneHarness): each scene started at tick 100000, rand() seeded with
 // 1 before each of two frames at the moment, the second one kept.
 //
 // ZOKK_SHOTS lists the moments as "<scene>-<ms>" words, scenes counted from 1, in playing
 // order and each before its scene's end. Every such frame is written to shot-<scene>-<ms>.rgb
-// in the working directory: 640 x 480 RGB, bottom row first, as OpenGL reads it.
+// in the working directory: RGB of the script's size, bottom row first, as OpenGL reads it.
+#include "FrameSeam.h"
 #include "GnuRandom.h"
 #include "Script.h"
-#include "SwapCounter.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -21,9 +21,6 @@
 #include <vector>
 
 extern "C" {
-Uint32 __wrap_SDL_GetTicks(void);
-void __real_SDL_GL_SwapBuffers(void);
-void __wrap_SDL_GL_SwapBuffers(void);
 int __wrap_rand(void);
 void __wrap_srand(unsigned seed);
 }
@@ -81,13 +78,12 @@ std::vector<Pass> plan;
 size_t next = 0; // the pass that the next events swap begins
 Uint32 ticks = sceneStart;
 bool restartAtNextRead = false;
-SwapCounter swaps;
 GnuRandom random;
 
 void writeFrame(const std::string& path) {
-    std::vector<unsigned char> pixels(640 * 480 * 3);
+    std::vector<unsigned char> pixels(Script::width * Script::height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, Script::width, Script::height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file || std::fwrite(pixels.data(), 1, pixels.size(), file) != pixels.size()) {
         fail("cannot write " + path);
@@ -95,9 +91,7 @@ void writeFrame(const std::string& path) {
     std::fclose(file);
 }
 
-} // namespace
-
-Uint32 __wrap_SDL_GetTicks(void) {
+Uint32 readClock() {
     const Uint32 now = ticks;
     if (restartAtNextRead) {
         restartAtNextRead = false;
@@ -106,13 +100,12 @@ Uint32 __wrap_SDL_GetTicks(void) {
     return now;
 }
 
-void __wrap_SDL_GL_SwapBuffers(void) {
+void swap(bool endsFrame) {
     if (plan.empty()) {
         plan = planFrom(std::getenv("ZOKK_SHOTS"));
     }
     // The events' swap begins a pass and sets its clock; the scene's swap ends its frame.
-    swaps.count();
-    if (!swaps.endsFrame()) {
+    if (!endsFrame) {
         if (next < plan.size()) {
             ticks = plan[next].ticks;
             restartAtNextRead = plan[next].restart;
@@ -124,8 +117,16 @@ void __wrap_SDL_GL_SwapBuffers(void) {
     } else if (next > 0 && !plan[next - 1].shot.empty()) {
         writeFrame(plan[next - 1].shot);
     }
-    __real_SDL_GL_SwapBuffers();
+    FrameSeam::present();
 }
+
+const bool installed = [] {
+    FrameSeam::setClock(readClock);
+    FrameSeam::setSwap(swap);
+    return true;
+}();
+
+} // namespace
 
 int __wrap_rand(void) {
     return random.next();

@@ -1,0 +1,37 @@
+// The one place where a program built on the show's classes takes over SDL's clock and buffer
+// swap: the video capture, the test executables, the Windows frame test, the sanitizer run's
+// stepped clock and the benchmark's first-frame probe all stand on it. The show itself always
+// calls SDL_GetTicks and SDL_GL_SwapBuffers; this file stands in for those two calls.
+//
+// Built into the show's library it defines __wrap_SDL_GetTicks and __wrap_SDL_GL_SwapBuffers,
+// which a program linked with --wrap=SDL_GetTicks and --wrap=SDL_GL_SwapBuffers (the zokkseam
+// target's options) calls instead of SDL's. Built with ZOKK_SEAM_PRELOAD, into a library
+// preloaded into a program that must stay unchanged, it defines SDL_GetTicks and
+// SDL_GL_SwapBuffers themselves and finds SDL's behind it.
+//
+// By default both pass straight through to SDL. A program sets a clock to read instead of SDL's
+// counter, and an action for every swap, told whether that swap ends a scene's frame (as
+// SwapCounter tells the show's two swaps per pass apart); the action presents the frame with
+// present() when it wants it shown. Setting either is safe from a static initialiser.
+#pragma once
+
+#include <SDL.h>
+#include <functional>
+
+class FrameSeam {
+public:
+    // What SDL_GetTicks returns; an empty function gives SDL's own counter back.
+    static void setClock(std::function<Uint32()> clock);
+    // Runs swap(endsFrame) at every swap instead of presenting it; an empty function presents
+    // every swap again.
+    static void setSwap(std::function<void(bool endsFrame)> swap);
+
+    // SDL's own clock and buffer swap, whatever is set.
+    static Uint32 sdlTicks();
+    static void present();
+
+    // Swaps since the program started or since the last resetSwaps; the count decides which
+    // swaps end a frame.
+    static unsigned swaps();
+    static void resetSwaps();
+};
