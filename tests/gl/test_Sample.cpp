@@ -74,6 +74,7 @@ TEST_P(SampleGolden, MatchesTheReferenceFrame) {
     EXPECT_EQ(glwindow::pendingError(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(StartAndQuarterTurn, SampleGolden, ::testing::Values(0u, 900u));
+// Every golden frame of the scene in tests/references/.
+INSTANTIATE_TEST_SUITE_P(References, SampleGolden, ::testing::ValuesIn(harness::goldenMoments(1)));
 
 } // namespace

@@ -3,7 +3,10 @@
 #include "Hooks.h"
 #include "Scene.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace harness {
 
@@ -27,9 +30,28 @@ std::string reference(const std::string& name) {
     return "tests/references/" + name + ".png";
 }
 
+std::vector<Uint32> goldenMoments(int scene) {
+    std::vector<Uint32> moments;
+    for (const auto& entry : std::filesystem::directory_iterator("tests/references")) {
+        int named = 0;
+        unsigned ms = 0;
+        char end = 0;
+        if (std::sscanf(entry.path().filename().c_str(), "scene%d-%u.pn%c", &named, &ms, &end) ==
+                3 &&
+            end == 'g' && named == scene) {
+            moments.push_back(ms);
+        }
+    }
+    std::sort(moments.begin(), moments.end());
+    return moments;
+}
+
+::testing::AssertionResult matchesGolden(const testimages::Image& frame, const std::string& name) {
+    return testimages::matchesReference(frame, reference(name), 16, 0.01);
+}
+
 ::testing::AssertionResult matchesGolden(Scene& scene, const std::string& name, Uint32 sceneTime) {
-    return testimages::matchesReference(
-        frameAt(scene, sceneTime), reference(name + "-" + std::to_string(sceneTime)), 16, 0.01);
+    return matchesGolden(frameAt(scene, sceneTime), name + "-" + std::to_string(sceneTime));
 }
 
 } // namespace harness

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 #include <string>
+#include <vector>
 
 class Scene;
 
@@ -21,10 +22,17 @@ testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = 1,
 // Path of a committed reference picture: tests/references/<name>.png.
 std::string reference(const std::string& name);
 
-// Draws scene at sceneTime as frameAt does and compares the frame with the reference
-// <name>-<sceneTime>: a pixel may be off by 16 levels a channel, and at most 1 % of the
-// pixels by more. Software rendering here is exact; the margin absorbs another driver's
-// rounding of edges.
+// The moments of scene (counted from 1) that have a golden frame, ascending: one for every
+// tests/references/scene<scene>-<ms>.png, so that a new picture there is a new case.
+std::vector<Uint32> goldenMoments(int scene);
+
+// Compares frame with the golden frame <name>: a pixel may be off by 16 levels a channel, and
+// at most 1 % of the pixels by more. Software rendering here is exact; the margin absorbs
+// another driver's rounding of edges.
+::testing::AssertionResult matchesGolden(const testimages::Image& frame, const std::string& name);
+
+// Draws scene at sceneTime as frameAt does and compares the frame with the golden frame
+// <name>-<sceneTime>.
 ::testing::AssertionResult matchesGolden(Scene& scene, const std::string& name, Uint32 sceneTime);
 
 } // namespace harness
