@@ -34,7 +34,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:?usage: build-libs.sh TARGET (windows, linux, web, fuzz) [--for DIR | --ship DEST FILE...]}
 shift
 cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
-jobs=${ZOKK_JOBS:-2}
+jobs=${ZOKK_JOBS:-$(nproc)}
 mkdir -p "$cache"
 caller=$PWD
 

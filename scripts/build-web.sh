@@ -18,6 +18,6 @@ build=${ZOKK_WEB_BUILD:-$root/build-web}
 prefix=$("$root/scripts/build-libs.sh" web --for "$build")
 (cd "$root" && cmake --preset web -B "$build" -DZOKK_WEB_PREFIX="$prefix" \
     -DZOKK_WEB_OUT="$dir/web" -DZOKK_WEB_SINGLE="$dir/zokk.html") >/dev/null
-cmake --build "$build" -j2
+cmake --build "$build" -j"${ZOKK_JOBS:-$(nproc)}"
 echo "build-web: $dir/zokk.html ($(du -k "$dir/zokk.html" | cut -f1) KiB)," \
     "and the page for servers in $dir/web ($(du -sk "$dir/web" | cut -f1) KiB)"

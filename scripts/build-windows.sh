@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-windows"
 prefix=$("$root/scripts/build-libs.sh" windows --for "$build")
 (cd "$root" && cmake --preset windows -DZOKK_DEPS_PREFIX="$prefix" >/dev/null &&
-    cmake --build --preset windows -j"${ZOKK_JOBS:-2}")
+    cmake --build --preset windows -j"${ZOKK_JOBS:-$(nproc)}")
 
 name=zokk-win64
 stage="$build/stage/$name"

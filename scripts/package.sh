@@ -30,7 +30,7 @@ ldflags="$(buildflag LDFLAGS) -Wl,--as-needed"
 configure() { # PRESET FOLDER CMAKE-OPTIONS...
     (cd "$root" && cmake --preset "$1" -B "$2" -DCMAKE_CXX_FLAGS="$flags" \
         -DCMAKE_C_FLAGS="$cflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${@:3}") >/dev/null
-    cmake --build "$2" -j"$(nproc)"
+    cmake --build "$2" -j"${ZOKK_JOBS:-$(nproc)}"
 }
 
 stage=$(mktemp -d)

@@ -6,5 +6,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 cd "$root"
 cmake --preset release
-cmake --build --preset release --target zokk -j"$(nproc)"
+cmake --build --preset release --target zokk -j"${ZOKK_JOBS:-$(nproc)}"
 exec "$root/build-release/zokk"

@@ -4,7 +4,7 @@
 # stepped clock again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-jobs=$(nproc)
+jobs=${ZOKK_JOBS:-$(nproc)}
 # Upstream source archives that the package mirror does not serve (scripts/debian-source.sh)
 # are kept in shared/sources beside the project.
 if [ -z "${ZOKK_SOURCES:-}" ] && [ -d "$root/../shared/sources" ]; then

@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-bench"
 cd "$root"
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j"$(nproc)" >/dev/null
+cmake --build --preset bench -j"${ZOKK_JOBS:-$(nproc)}" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

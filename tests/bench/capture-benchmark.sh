@@ -8,7 +8,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 "$root/scripts/install-deps.sh" --capture
 (cd "$root" && cmake --preset release >/dev/null &&
-    cmake --build --preset release --target zokk-capture -j"$(nproc)" >/dev/null)
+    cmake --build --preset release --target zokk-capture show_facts \
+        -j"${ZOKK_JOBS:-$(nproc)}" >/dev/null)
 export ZOKK_CAPTURE="$root/build-release/capture/zokk-capture"
 show_ms=$("$ZOKK_CAPTURE" --soundtrack | sed -n 's/^length_ms //p')
 

@@ -22,7 +22,7 @@ prefix=$("$root/scripts/build-libs.sh" fuzz --for "$build") || {
     rm -f "$build/CMakeCache.txt" "$build/libs-prefix"
 }
 (cd "$root" && cmake --preset fuzz -B "$build" -DCMAKE_PREFIX_PATH="$prefix") >/dev/null
-cmake --build "$build" -j2 --target fuzz_PNGImage make_seeds
+cmake --build "$build" -j"${ZOKK_JOBS:-$(nproc)}" --target fuzz_PNGImage make_seeds
 "$build/tests/fuzz/make_seeds" "$build/seeds"
 
 "$build/tests/fuzz/fuzz_PNGImage" -max_total_time="$seconds" -close_fd_mask=2 -print_final_stats=1 \

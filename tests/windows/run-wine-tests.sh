@@ -28,7 +28,7 @@ glready=$1
 tests=$2
 work=$3
 zip=$("$root/scripts/build-windows.sh" | tail -n 1)
-cmake --build "$root/build-windows" --target zokk-frames -j"${ZOKK_JOBS:-2}" >/dev/null
+cmake --build "$root/build-windows" --target zokk-frames -j"${ZOKK_JOBS:-$(nproc)}" >/dev/null
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 rm -rf "$work/unpacked"
