@@ -22,58 +22,40 @@ struct Seed {
 };
 
 bool write(const std::string& path, const Seed& s) {
+    pngfacts::Picture p;
+    p.colourType = s.colourType;
+    p.bitDepth = s.bitDepth;
+    p.width = s.width;
+    p.height = s.height;
+    p.interlaced = s.interlaced;
+    const size_t rowSamples = size_t(s.width) * pngfacts::channels(s.colourType);
+    for (png_uint_32 y = 0; y < s.height; ++y) {
+        for (size_t i = 0; i < rowSamples; ++i) {
+            // Palette indices stay below the palette's size.
+            const unsigned value = unsigned(y * 31 + i * 7);
+            p.samples.push_back(s.bitDepth == 16 ? value * 257 % 65536
+                                                 : value % (1u << s.bitDepth));
+        }
+    }
+    if (s.colourType == PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i < 1 << s.bitDepth; ++i) {
+            p.palette.push_back({png_byte(i), png_byte(255 - i), png_byte(i * 3)});
+        }
+    }
+    if (s.trns && s.colourType == PNG_COLOR_TYPE_PALETTE) {
+        p.paletteAlpha = {0, 5, 10};
+    } else {
+        p.trns = s.trns;
+        p.trans = {0, 1, 2, 3, 1};
+    }
+    p.gamma = s.gamma ? 0.45455 : 0;
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return false;
     }
     std::fputc(1, file);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    const size_t rowBytes =
-        size_t(s.width) * pngfacts::channels(s.colourType) * (s.bitDepth == 16 ? 2 : 1);
-    std::vector<std::vector<png_byte>> rows(s.height, std::vector<png_byte>(rowBytes));
-    std::vector<png_bytep> pointers;
-    for (png_uint_32 y = 0; y < s.height; ++y) {
-        for (size_t i = 0; i < rowBytes; ++i) {
-            // Samples below 8 bits are one byte each (packed by the writer), palette indices
-            // stay below the palette's size.
-            const unsigned value = unsigned(y * 31 + i * 7);
-            rows[y][i] = png_byte(s.bitDepth < 8 ? value % (1u << s.bitDepth) : value);
-        }
-        pointers.push_back(rows[y].data());
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colourType,
-                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color palette[256];
-    png_byte alpha[256];
-    for (int i = 0; i < 256; ++i) {
-        palette[i] = {png_byte(i), png_byte(255 - i), png_byte(i * 3)};
-        alpha[i] = png_byte(i * 5);
-    }
-    if (s.colourType == PNG_COLOR_TYPE_PALETTE) {
-        png_set_PLTE(png, info, palette, 1 << s.bitDepth);
-    }
-    if (s.trns) {
-        png_color_16 colour{0, 1, 2, 3, 1};
-        png_set_tRNS(png, info, alpha, s.colourType == PNG_COLOR_TYPE_PALETTE ? 3 : 0, &colour);
-    }
-    if (s.gamma) {
-        png_set_gAMA(png, info, 0.45455);
-    }
-    png_write_info(png, info);
-    png_set_packing(png);
-    png_set_interlace_handling(png);
-    png_write_image(png, pointers.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    const bool written = pngfacts::writePNG(file, p);
+    return std::fclose(file) == 0 && written;
 }
 
 } // namespace

@@ -17,18 +17,16 @@
 
 namespace {
 
-struct Picture {
-    int colourType;
-    int bitDepth;
-    unsigned width;
-    unsigned height;
-    std::vector<unsigned> samples; // top row first
-};
+using pngfacts::Picture;
 
 // Samples spread over the whole range; 16-bit ones have high and low bytes that differ, so a
 // byte-order mistake cannot go unseen.
 Picture makePicture(int colourType, int bitDepth, unsigned width, unsigned height) {
-    Picture p{colourType, bitDepth, width, height, {}};
+    Picture p;
+    p.colourType = colourType;
+    p.bitDepth = bitDepth;
+    p.width = width;
+    p.height = height;
     const unsigned count = width * height * pngfacts::channels(colourType);
     for (unsigned i = 0; i < count; ++i) {
         const unsigned v = (i * 97 + 13) % 256;
@@ -43,38 +41,7 @@ std::string tempPath(const std::string& name) {
 
 std::string writePicture(const std::string& name, const Picture& p) {
     const std::string path = tempPath(name);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return path;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    const unsigned bytes = p.bitDepth / 8;
-    const unsigned rowSamples = p.width * pngfacts::channels(p.colourType);
-    std::vector<std::vector<png_byte>> rows(p.height, std::vector<png_byte>(rowSamples * bytes));
-    std::vector<png_bytep> pointers;
-    for (unsigned y = 0; y < p.height; ++y) {
-        for (unsigned i = 0; i < rowSamples; ++i) {
-            const unsigned v = p.samples[y * rowSamples + i];
-            if (bytes == 2) {
-                rows[y][2 * i] = png_byte(v >> 8);
-                rows[y][2 * i + 1] = png_byte(v);
-            } else {
-                rows[y][i] = png_byte(v);
-            }
-        }
-        pointers.push_back(rows[y].data());
-    }
-    if (setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, p.width, p.height, p.bitDepth, p.colourType, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        png_write_image(png, pointers.data());
-        png_write_end(png, info);
-    }
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    pngfacts::writePNG(path, p);
     return path;
 }
 

@@ -61,18 +61,21 @@ struct Case {
 // The gAMA written into files: exponent 1 / (0.5 x screen 1.0) = 2 on normalised samples.
 constexpr double fileGamma = 0.5;
 
-// What goes into one file: raw samples top row first (palette images hold indices), plus the
-// palette and transparency chunks.
-struct Picture {
+// What goes into one file, and the case it was made for.
+struct Picture : pngfacts::Picture {
     Case c;
-    std::vector<unsigned> samples;
-    std::vector<png_color> palette;
-    std::vector<png_byte> paletteAlpha;
-    png_color_16 trans{};
 };
 
 Picture makePicture(const Case& c) {
-    Picture p{c, {}, {}, {}, {}};
+    Picture p;
+    p.c = c;
+    p.colourType = c.colourType;
+    p.bitDepth = c.bitDepth;
+    p.width = c.width;
+    p.height = c.height;
+    p.interlaced = c.interlaced;
+    p.trns = c.trns;
+    p.gamma = c.gamma ? fileGamma : 0;
     std::mt19937 random(c.colourType * 1000 + c.bitDepth * 10 + c.width * 7 + c.height);
     const unsigned levels = c.colourType == PNG_COLOR_TYPE_PALETTE && c.bitDepth == 8
                                 ? 200 // a palette shorter than the index range
@@ -105,63 +108,7 @@ Picture makePicture(const Case& c) {
     return p;
 }
 
-void quietWarning(png_structp, png_const_charp) {}
-
-bool writePNG(const std::string& path, const Picture& p) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
-    png_infop info = png_create_info_struct(png);
-    const Case& c = p.c;
-    const int channels = pngfacts::channels(c.colourType);
-    const size_t sampleBytes = c.bitDepth == 16 ? 2 : 1;
-    std::vector<Bytes> rows(c.height, Bytes(c.width * channels * sampleBytes));
-    for (unsigned y = 0; y < c.height; ++y) {
-        for (unsigned i = 0; i < c.width * channels; ++i) {
-            const unsigned v = p.samples[size_t(y) * c.width * channels + i];
-            if (sampleBytes == 2) {
-                rows[y][2 * i] = png_byte(v >> 8);
-                rows[y][2 * i + 1] = png_byte(v);
-            } else {
-                rows[y][i] = png_byte(v);
-            }
-        }
-    }
-    std::vector<png_bytep> rowPointers;
-    for (Bytes& row : rows) {
-        rowPointers.push_back(row.data());
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, c.width, c.height, c.bitDepth, c.colourType,
-                 c.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!p.palette.empty()) {
-        png_set_PLTE(png, info, p.palette.data(), int(p.palette.size()));
-    }
-    if (!p.paletteAlpha.empty()) {
-        png_set_tRNS(png, info, p.paletteAlpha.data(), int(p.paletteAlpha.size()), nullptr);
-    } else if (c.trns) {
-        png_set_tRNS(png, info, nullptr, 0, &p.trans);
-    }
-    if (c.gamma) {
-        png_set_gAMA(png, info, fileGamma);
-    }
-    png_write_info(png, info);
-    png_set_packing(png); // rows hold one byte per sample below 8 bits
-    png_set_interlace_handling(png);
-    png_write_image(png, rowPointers.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
+using pngfacts::writePNG;
 
 // ---- The expected block ----------------------------------------------------------------------
 
