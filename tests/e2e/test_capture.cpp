@@ -21,9 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -43,13 +41,6 @@ struct Outcome {
     std::string err;
 };
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string scratch() {
     const std::string dir = testimages::outputDir() + "/capture";
     mkdir(dir.c_str(), 0755);
@@ -62,33 +53,12 @@ Outcome shell(const std::string& command) {
     const int raw = std::system((command + " >/dev/null 2>" + err).c_str());
     Outcome run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    run.err = readAll(err);
+    run.err = e2e::readFile(err);
     return run;
-}
-
-// Standard output of command (ffmpeg and ffprobe), binary.
-std::string output(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        return out;
-    }
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    pclose(pipe);
-    return out;
 }
 
 Outcome capture(const std::string& args, const std::string& script = "scripts/capture.sh") {
     return shell(script + " " + args);
-}
-
-bool exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
 }
 
 std::vector<std::string> filesIn(const std::string& dir) {
@@ -148,8 +118,9 @@ std::vector<testimages::Image> framesOf(const std::string& video, const std::vec
     for (int n : numbers) {
         pick += (pick.empty() ? "" : "+") + std::string("eq(n\\,") + std::to_string(n) + ")";
     }
-    const std::string raw = output("ffmpeg -v error -i '" + video + "' -map 0:v -vf \"select='" +
-                                   pick + "'\" -fps_mode passthrough -f rawvideo -pix_fmt rgb24 -");
+    const std::string raw =
+        e2e::commandOutput("ffmpeg -v error -i '" + video + "' -map 0:v -vf \"select='" + pick +
+                           "'\" -fps_mode passthrough -f rawvideo -pix_fmt rgb24 -");
     std::vector<testimages::Image> frames;
     const size_t size = 640 * 480 * 3;
     for (size_t at = 0; at + size <= raw.size(); at += size) {
@@ -164,8 +135,8 @@ std::vector<testimages::Image> framesOf(const std::string& video, const std::vec
 
 // Interleaved stereo samples of a file's audio, as floats.
 std::vector<float> soundOf(const std::string& file) {
-    const std::string raw =
-        output("ffmpeg -v error -i '" + file + "' -map 0:a -f s16le -acodec pcm_s16le -");
+    const std::string raw = e2e::commandOutput("ffmpeg -v error -i '" + file +
+                                               "' -map 0:a -f s16le -acodec pcm_s16le -");
     std::vector<float> samples(raw.size() / 2);
     for (size_t i = 0; i < samples.size(); ++i) {
         int16_t s;
@@ -244,12 +215,12 @@ unsigned seedMatching(int skipped, int draws, int choices) {
 
 TEST(Capture, HoldsTheWholeShowAndItsSoundtrack) {
     const std::string video = sharedCapture();
-    ASSERT_TRUE(exists(video));
+    ASSERT_TRUE(e2e::exists(video));
     const std::string streams =
-        output("ffprobe -v error -count_frames -show_entries "
-               "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames,"
-               "sample_rate,channels -of compact=nk=0 '" +
-               video + "'");
+        e2e::commandOutput("ffprobe -v error -count_frames -show_entries "
+                           "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames,"
+                           "sample_rate,channels -of compact=nk=0 '" +
+                           video + "'");
     EXPECT_NE(streams.find("codec_name=ffv1|codec_type=video|width=640|height=480|r_frame_rate="
                            "24/1|nb_read_frames=718"),
               std::string::npos)
@@ -257,8 +228,8 @@ TEST(Capture, HoldsTheWholeShowAndItsSoundtrack) {
     EXPECT_NE(streams.find("codec_name=flac|codec_type=audio|sample_rate=44100|channels=2"),
               std::string::npos)
         << streams;
-    const double seconds = std::stod(
-        output("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + video + "'"));
+    const double seconds = std::stod(e2e::commandOutput(
+        "ffprobe -v error -show_entries format=duration -of csv=p=0 '" + video + "'"));
     EXPECT_NEAR(seconds, 29.9, 1.0 / fps);
     const long samples = static_cast<long>(soundOf(video).size() / 2);
     EXPECT_NEAR(samples, showSamples, 44100 / fps);
@@ -274,7 +245,7 @@ TEST(Capture, HoldsTheWholeShowAndItsSoundtrack) {
 // init, which the harness cannot show; its neighbours are compared instead.
 TEST(Capture, FramesEqualTheHarnessAtTheirShowTimes) {
     const std::string video = sharedCapture();
-    ASSERT_TRUE(exists(video));
+    ASSERT_TRUE(e2e::exists(video));
     ASSERT_TRUE(glwindow::open());
     Sample scene1;
     Sample2 scene2;
@@ -324,7 +295,7 @@ TEST(Capture, FramesEqualTheHarnessAtTheirShowTimes) {
 
 TEST(Capture, SoundIsTheMusicFrom30SecondsWithItsFadeIn) {
     const std::string video = sharedCapture();
-    ASSERT_TRUE(exists(video));
+    ASSERT_TRUE(e2e::exists(video));
     const std::vector<float> sound = soundOf(video);
     const std::vector<float> music = musicFrom(30 * 44100, showSamples);
     ASSERT_EQ(music.size(), static_cast<size_t>(2 * showSamples));
@@ -352,12 +323,12 @@ TEST(Capture, SoundIsTheMusicFrom30SecondsWithItsFadeIn) {
 
 TEST(Capture, TwoCapturesAreIdenticalFrameForFrame) {
     const std::string first = sharedCapture();
-    ASSERT_TRUE(exists(first));
+    ASSERT_TRUE(e2e::exists(first));
     const std::string second = freshDir("again") + "/show.mkv";
     const Outcome run = capture(second + " --fps 24 --lossless");
     ASSERT_EQ(run.status, 0) << run.err;
     auto sums = [&](const std::string& file) {
-        return output("ffmpeg -v error -i '" + file + "' -f framemd5 - | grep -v '^#'");
+        return e2e::commandOutput("ffmpeg -v error -i '" + file + "' -f framemd5 - | grep -v '^#'");
     };
     const std::string a = sums(first);
     const std::string b = sums(second);
@@ -391,7 +362,7 @@ TEST(Capture, BadInputGivesOneLineAndNoFile) {
         EXPECT_EQ(run.err.rfind(c.says, 0), 0u) << run.err;
         EXPECT_TRUE(filesIn(dir).empty());
     }
-    EXPECT_FALSE(exists("zokk.mp4"));
+    EXPECT_FALSE(e2e::exists("zokk.mp4"));
     if (geteuid() != 0) {
         chmod(dir.c_str(), 0555);
         const Outcome run = capture(file);
@@ -409,7 +380,7 @@ TEST(Capture, AMissingPictureStopsItWithTheLoadersLine) {
     EXPECT_NE(run.err.find("PNG: Failed to open data/kelmar.png for reading\n"), std::string::npos)
         << run.err;
     EXPECT_EQ(run.err.find("ffmpeg"), std::string::npos) << run.err;
-    EXPECT_FALSE(exists("out.mkv"));
+    EXPECT_FALSE(e2e::exists("out.mkv"));
 }
 
 TEST(Capture, MissingMusicGivesAWarningAndSilenceOfTheSameLength) {
@@ -452,8 +423,8 @@ public:
     // The group's processes still alive (a zombie is not), "pid name" a line; or with a name,
     // the pid of that one.
     std::string alive(const std::string& name = "") const {
-        return output("pgrep -r D,R,S,T -g " + std::to_string(pid) +
-                      (name.empty() ? " -l" : " -x " + name));
+        return e2e::commandOutput("pgrep -r D,R,S,T -g " + std::to_string(pid) +
+                                  (name.empty() ? " -l" : " -x " + name));
     }
     // Waits until a file in dir has grown past 100 kB: the encoder is writing.
     bool writingIn(const std::string& dir) const {
@@ -477,7 +448,8 @@ public:
         int raw = 0;
         waitpid(pid, &raw, 0);
         ended = e2e::now() - started;
-        return Outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readAll(errPath)};
+        return Outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw),
+                       e2e::readFile(errPath)};
     }
     // From the signal, or from the start when none was sent, to the end.
     double seconds() const { return ended - signalled; }
@@ -498,7 +470,7 @@ TEST(Capture, AnInterruptedCaptureLeavesNothingBehind) {
     run.signal(SIGINT);
     const Outcome outcome = run.finish();
     EXPECT_EQ(outcome.status, 130);
-    EXPECT_FALSE(exists(file));
+    EXPECT_FALSE(e2e::exists(file));
     EXPECT_TRUE(filesIn(dir).empty());
 }
 
@@ -551,7 +523,7 @@ TEST(Faults, AFullDiskOrAReadOnlyFolderEndsItWithALineNamingTheFolder) {
                      "/show.mkv --fps 24 --lossless; status=$?; ls -A " + dir + " >" + listing +
                      "; exit $status; }'");
         const Outcome outcome = run.finish();
-        expectEndedCleanly(run, outcome, 1, says, dir, readAll(listing), "tmpfs " + options);
+        expectEndedCleanly(run, outcome, 1, says, dir, e2e::readFile(listing), "tmpfs " + options);
     }
 }
 

@@ -153,7 +153,7 @@ TEST(ZokkShow, WithoutTheMusicPlaysSilentlyWithTheSameScenes) {
     expectCompleteShowOutput(demo.out());
     const std::vector<float> played = leftChannel(capture);
     EXPECT_EQ(rms(played.data(), played.size()), 0.0);
-    std::system(("rm -rf " + dir).c_str());
+    e2e::removeTree(dir);
 }
 
 class ZokkMissingPicture : public ::testing::TestWithParam<const char*> {};
@@ -170,7 +170,7 @@ TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
         << "one line, for the one missing picture:\n"
         << demo.err();
     EXPECT_EQ(demo.out(), "") << "no scene runs";
-    std::system(("rm -rf " + dir).c_str());
+    e2e::removeTree(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture, ::testing::ValuesIn(Script::pictures));

@@ -53,7 +53,7 @@ TEST_P(ZokkBundleMissingPicture, SaysWhichAndExits1) {
     EXPECT_EQ(demo.exitStatus(), 1);
     EXPECT_EQ(demo.err(), "PNG: Failed to open " + picture + " for reading\n");
     EXPECT_EQ(demo.out(), "");
-    std::system(("rm -rf '" + copy + "'").c_str());
+    e2e::removeTree(copy);
 }
 
 // The first picture loaded and the last one.

@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -24,11 +25,34 @@ std::string exe() {
     return path ? path : "zokk";
 }
 
-static std::string slurp(const std::string& path) {
-    std::ifstream in(path);
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        return out;
+    }
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, n);
+    }
+    pclose(pipe);
+    return out;
+}
+
+bool exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+void removeTree(const std::string& dir) {
+    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 Demo::Demo(const std::map<std::string, std::string>& env, const std::string& workDir) {
@@ -106,11 +130,11 @@ double Demo::secondsSinceStart() const {
 }
 
 std::string Demo::out() const {
-    return slurp(outPath);
+    return readFile(outPath);
 }
 
 std::string Demo::err() const {
-    return slurp(errPath);
+    return readFile(errPath);
 }
 
 XServer::XServer() {

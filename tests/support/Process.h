@@ -71,4 +71,12 @@ void pressKey(const std::string& key);
 
 double now();
 
+// The whole of a file, byte for byte ("" when it cannot be read).
+std::string readFile(const std::string& path);
+// Standard output of a shell command, byte for byte.
+std::string commandOutput(const std::string& command);
+bool exists(const std::string& path);
+// Removes a folder and everything in it.
+void removeTree(const std::string& dir);
+
 } // namespace e2e

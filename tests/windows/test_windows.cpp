@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -30,6 +29,8 @@
 namespace {
 
 using e2e::Demo;
+using e2e::exists;
+using e2e::removeTree;
 using namespace showchecks;
 using Env = std::map<std::string, std::string>;
 
@@ -38,36 +39,10 @@ std::string unpacked() {
     return dir ? dir : "";
 }
 
-std::string run(const std::string& command) {
-    std::string text;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        return text;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        text.append(buffer, n);
-    }
-    pclose(pipe);
-    return text;
-}
-
-bool exists(const std::string& path) {
-    return access(path.c_str(), F_OK) == 0;
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A file the demo wrote in text mode: every line ends in CR LF, as Windows' C runtime writes
 // it; returned with LF line ends so that it compares with the Linux texts byte for byte.
 std::string textFile(const std::string& path) {
-    const std::string raw = slurp(path);
+    const std::string raw = e2e::readFile(path);
     std::string text;
     for (size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == '\n') {
@@ -90,10 +65,6 @@ std::string copyOfZip(const std::string& missing = "") {
         EXPECT_EQ(std::remove((dir + "/" + missing).c_str()), 0);
     }
     return dir;
-}
-
-void removeTree(const std::string& dir) {
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 void sleepUntil(double when) {
@@ -152,7 +123,8 @@ testimages::Image golden(const std::string& name) {
 
 TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
     std::set<std::string> dlls;
-    std::istringstream listing(run("cd '" + unpacked() + "' && find . -type f | sort"));
+    std::istringstream listing(
+        e2e::commandOutput("cd '" + unpacked() + "' && find . -type f | sort"));
     for (std::string file; std::getline(listing, file);) {
         file = file.substr(2);
         if (file.size() > 4 && file.compare(file.size() - 4, 4, ".dll") == 0) {
@@ -175,12 +147,13 @@ TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
     std::vector<std::string> files = {"zokk.exe"};
     files.insert(files.end(), dlls.begin(), dlls.end());
     for (const std::string& file : files) {
-        EXPECT_EQ(run("x86_64-w64-mingw32-objdump -h '" + unpacked() + "/" + file +
-                      "' | grep -c '\\.debug'"),
+        EXPECT_EQ(e2e::commandOutput("x86_64-w64-mingw32-objdump -h '" + unpacked() + "/" + file +
+                                     "' | grep -c '\\.debug'"),
                   "0\n")
             << file << " carries debugging information";
-        std::istringstream names(run("x86_64-w64-mingw32-objdump -p '" + unpacked() + "/" + file +
-                                     "' | sed -n 's/^\\tDLL Name: //p'"));
+        std::istringstream names(e2e::commandOutput("x86_64-w64-mingw32-objdump -p '" + unpacked() +
+                                                    "/" + file +
+                                                    "' | sed -n 's/^\\tDLL Name: //p'"));
         for (std::string dll; std::getline(names, dll);) {
             std::string lower = dll;
             std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
@@ -191,7 +164,7 @@ TEST(ZokkWindowsZip, HoldsTheExecutableItsDLLsTheDataAndTheReadmeAlone) {
     }
     // SDL.dll loads SDL2.dll when SDL starts instead of importing it.
     EXPECT_TRUE(dlls.count("SDL2.dll"));
-    EXPECT_NE(slurp(unpacked() + "/SDL.dll").find("SDL2.dll"), std::string::npos);
+    EXPECT_NE(e2e::readFile(unpacked() + "/SDL.dll").find("SDL2.dll"), std::string::npos);
     imported.insert("SDL2.dll");
     for (const std::string& dll : dlls) {
         EXPECT_TRUE(imported.count(dll)) << dll << " is shipped but nothing loads it";
@@ -241,7 +214,7 @@ TEST(ZokkOnWindows, PlaysTheWholeShowFullScreenAndWritesOnlyStdoutTxt) {
     EXPECT_EQ(demo.exitStatus(), 0);
     EXPECT_GT(e2e::now() - shown, 29.9);
     expectCompleteShowOutput(textFile(dir + "/stdout.txt"));
-    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << e2e::readFile(dir + "/stderr.txt");
 
     const std::string out = testimages::outputDir();
     testimages::savePNG(out + "/windows-scene1.png", scene1);
@@ -298,7 +271,7 @@ TEST(ZokkOnWindows, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     const std::string out = textFile(dir + "/stdout.txt");
     EXPECT_EQ(linesIn(out), 1) << out;
     EXPECT_NE(out.find(Script::statisticsLabels[0]), std::string::npos) << out;
-    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << e2e::readFile(dir + "/stderr.txt");
     EXPECT_GT(titleShown(scene2), 0.85) << "Escape was not pressed during scene 2";
     removeTree(dir);
 }
@@ -312,7 +285,8 @@ TEST_P(ZokkOnWindowsMissingPicture, WritesTheLoadersLineToStderrTxtAndExits1) {
     EXPECT_EQ(demo.exitStatus(), 1);
     EXPECT_EQ(textFile(dir + "/stderr.txt"),
               std::string("PNG: Failed to open data/") + GetParam() + " for reading\n");
-    EXPECT_FALSE(exists(dir + "/stdout.txt")) << "no scene ran:\n" << slurp(dir + "/stdout.txt");
+    EXPECT_FALSE(exists(dir + "/stdout.txt")) << "no scene ran:\n"
+                                              << e2e::readFile(dir + "/stdout.txt");
     removeTree(dir);
 }
 
@@ -322,7 +296,7 @@ INSTANTIATE_TEST_SUITE_P(FirstAndLast, ZokkOnWindowsMissingPicture,
 
 // A frame that zokk-frames.exe wrote: 640 x 480 RGB, bottom row first.
 testimages::Image rawFrame(const std::string& path) {
-    const std::string raw = slurp(path);
+    const std::string raw = e2e::readFile(path);
     testimages::Image image;
     const size_t row = 640 * 3;
     if (raw.size() == row * 480) {
@@ -356,7 +330,7 @@ TEST(ZokkOnWindowsFrames, TheTestBuildDrawsEveryScenesGoldenFrames) {
     Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}, {"ZOKK_SHOTS", shots}}, dir);
     ASSERT_TRUE(demo.wait(120));
     EXPECT_EQ(demo.exitStatus(), 0);
-    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << e2e::readFile(dir + "/stderr.txt");
 
     // At the golden-frame tests' tolerance.
     int worst[Script::sceneCount] = {};
@@ -386,7 +360,7 @@ struct Rect {
 // gives the OpenGL picture a child window of its own, the client area.
 Rect pictureRect() {
     Rect r;
-    const std::string id = run("xdotool search --name '^ZOKK!!!~~$' | head -n 1");
+    const std::string id = e2e::commandOutput("xdotool search --name '^ZOKK!!!~~$' | head -n 1");
     Display* display = XOpenDisplay(nullptr);
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
@@ -488,7 +462,7 @@ TEST(ZokkOnWindowsDesktop, FullScreenScalesToTheDesktopAndFTogglesAnyNumberOfTim
     ASSERT_TRUE(demo.wait(30));
     EXPECT_EQ(demo.exitStatus(), 0);
     expectCompleteShowOutput(textFile(dir + "/stdout.txt"));
-    EXPECT_FALSE(exists(dir + "/stderr.txt")) << slurp(dir + "/stderr.txt");
+    EXPECT_FALSE(exists(dir + "/stderr.txt")) << e2e::readFile(dir + "/stderr.txt");
     removeTree(dir);
 }
 
