@@ -1,5 +1,5 @@
-// The opening scene under a real context: its light and state, the statistics line, and
-// golden frames at the start and a quarter turn later.
+// The opening scene under a real context: its light and state, the statistics line and the
+// shake (its golden frames are test_Golden's).
 #include "GLTestWindow.h"
 #include "Hooks.h"
 #include "Sample.h"
@@ -65,16 +65,5 @@ TEST_F(SampleTest, TheShakeMovesTheSolidBetweenFrames) {
     const testimages::Image b = harness::frameAt(scene, 900, 2);
     EXPECT_GT(testimages::differingFraction(a, b, 32), 0.001);
 }
-
-class SampleGolden : public SampleTest, public ::testing::WithParamInterface<Uint32> {};
-
-TEST_P(SampleGolden, MatchesTheReferenceFrame) {
-    Sample scene;
-    EXPECT_TRUE(harness::matchesGolden(scene, "scene1", GetParam()));
-    EXPECT_EQ(glwindow::pendingError(), 0u);
-}
-
-// Every golden frame of the scene in tests/references/.
-INSTANTIATE_TEST_SUITE_P(References, SampleGolden, ::testing::ValuesIn(harness::goldenMoments(1)));
 
 } // namespace

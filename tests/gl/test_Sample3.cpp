@@ -1,5 +1,5 @@
-// The word scene under a real context: its state, its progress line, and golden frames on both
-// sides of each change of word.
+// The word scene under a real context: its state and its progress line (its golden frames, on
+// both sides of each change of word, are test_Golden's).
 #include "GLTestWindow.h"
 #include "Sample3.h"
 #include "SceneHarness.h"
@@ -31,16 +31,5 @@ TEST_F(Sample3Test, InitSaysInitingAndSetsItsStateDeinitRestoresIt) {
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_EQ(glwindow::pendingError(), 0u);
 }
-
-class Sample3Golden : public Sample3Test, public ::testing::WithParamInterface<Uint32> {};
-
-TEST_P(Sample3Golden, MatchesTheReferenceFrame) {
-    Sample3 scene;
-    EXPECT_TRUE(harness::matchesGolden(scene, "scene3", GetParam()));
-    EXPECT_EQ(glwindow::pendingError(), 0u);
-}
-
-// Every golden frame of the scene in tests/references/.
-INSTANTIATE_TEST_SUITE_P(References, Sample3Golden, ::testing::ValuesIn(harness::goldenMoments(3)));
 
 } // namespace

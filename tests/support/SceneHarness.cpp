@@ -30,19 +30,24 @@ std::string reference(const std::string& name) {
     return "tests/references/" + name + ".png";
 }
 
-std::vector<Uint32> goldenMoments(int scene) {
-    std::vector<Uint32> moments;
+std::string Moment::name() const {
+    return "scene" + std::to_string(scene) + "-" + std::to_string(ms);
+}
+
+std::vector<Moment> goldenMoments() {
+    std::vector<Moment> moments;
     for (const auto& entry : std::filesystem::directory_iterator("tests/references")) {
-        int named = 0;
-        unsigned ms = 0;
+        Moment m{};
         char end = 0;
-        if (std::sscanf(entry.path().filename().c_str(), "scene%d-%u.pn%c", &named, &ms, &end) ==
-                3 &&
-            end == 'g' && named == scene) {
-            moments.push_back(ms);
+        if (std::sscanf(entry.path().filename().c_str(), "scene%d-%u.pn%c", &m.scene, &m.ms,
+                        &end) == 3 &&
+            end == 'g') {
+            moments.push_back(m);
         }
     }
-    std::sort(moments.begin(), moments.end());
+    std::sort(moments.begin(), moments.end(), [](const Moment& a, const Moment& b) {
+        return a.scene != b.scene ? a.scene < b.scene : a.ms < b.ms;
+    });
     return moments;
 }
 
@@ -50,8 +55,8 @@ std::vector<Uint32> goldenMoments(int scene) {
     return testimages::matchesReference(frame, reference(name), 16, 0.01);
 }
 
-::testing::AssertionResult matchesGolden(Scene& scene, const std::string& name, Uint32 sceneTime) {
-    return matchesGolden(frameAt(scene, sceneTime), name + "-" + std::to_string(sceneTime));
+::testing::AssertionResult matchesGolden(Scene& scene, const Moment& moment) {
+    return matchesGolden(frameAt(scene, moment.ms), moment.name());
 }
 
 } // namespace harness

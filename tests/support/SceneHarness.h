@@ -22,17 +22,24 @@ testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = 1,
 // Path of a committed reference picture: tests/references/<name>.png.
 std::string reference(const std::string& name);
 
-// The moments of scene (counted from 1) that have a golden frame, ascending: one for every
-// tests/references/scene<scene>-<ms>.png, so that a new picture there is a new case.
-std::vector<Uint32> goldenMoments(int scene);
+// A moment of the show with a golden frame: ms into scene (counted from 1).
+struct Moment {
+    int scene;
+    Uint32 ms;
+    // "scene<scene>-<ms>", the golden frame's name.
+    std::string name() const;
+};
+
+// Every moment that has a golden frame, in playing order: one for every
+// tests/references/scene<N>-<ms>.png, so that a new picture there is a new case.
+std::vector<Moment> goldenMoments();
 
 // Compares frame with the golden frame <name>: a pixel may be off by 16 levels a channel, and
 // at most 1 % of the pixels by more. Software rendering here is exact; the margin absorbs
 // another driver's rounding of edges.
 ::testing::AssertionResult matchesGolden(const testimages::Image& frame, const std::string& name);
 
-// Draws scene at sceneTime as frameAt does and compares the frame with the golden frame
-// <name>-<sceneTime>.
-::testing::AssertionResult matchesGolden(Scene& scene, const std::string& name, Uint32 sceneTime);
+// Draws scene at the moment as frameAt does and compares the frame with its golden frame.
+::testing::AssertionResult matchesGolden(Scene& scene, const Moment& moment);
 
 } // namespace harness

@@ -312,17 +312,13 @@ testimages::Image rawFrame(const std::string& path) {
 
 TEST(ZokkOnWindowsFrames, TheTestBuildDrawsEveryScenesGoldenFrames) {
     // Every golden frame "scene<k>-<ms>" of a moment the show reaches (before its scene ends).
-    std::set<std::pair<int, unsigned>> moments;
-    for (int scene = 1; scene <= Script::sceneCount; ++scene) {
-        for (const Uint32 ms : harness::goldenMoments(scene)) {
-            if (ms < Script::durations[scene - 1]) {
-                moments.insert({scene, ms});
-            }
-        }
-    }
+    std::vector<harness::Moment> moments;
     std::string shots;
-    for (const auto& [scene, ms] : moments) {
-        shots += std::to_string(scene) + "-" + std::to_string(ms) + " ";
+    for (const harness::Moment& m : harness::goldenMoments()) {
+        if (m.ms < Script::durations[m.scene - 1]) {
+            moments.push_back(m);
+            shots += std::to_string(m.scene) + "-" + std::to_string(m.ms) + " ";
+        }
     }
     const std::string dir = copyOfZip();
     std::filesystem::copy_file(std::getenv("ZOKK_FRAMES_EXE"), dir + "/zokk.exe",
@@ -335,14 +331,13 @@ TEST(ZokkOnWindowsFrames, TheTestBuildDrawsEveryScenesGoldenFrames) {
     // At the golden-frame tests' tolerance.
     int worst[Script::sceneCount] = {};
     std::set<int> scenes;
-    for (const auto& [scene, ms] : moments) {
-        const std::string name = "scene" + std::to_string(scene) + "-" + std::to_string(ms);
-        const auto frame =
-            rawFrame(dir + "/shot-" + std::to_string(scene) + "-" + std::to_string(ms) + ".rgb");
-        EXPECT_TRUE(harness::matchesGolden(frame, name)) << name;
-        worst[scene - 1] =
-            std::max(worst[scene - 1], testimages::worstDifference(frame, golden(name)));
-        scenes.insert(scene);
+    for (const harness::Moment& m : moments) {
+        const auto frame = rawFrame(dir + "/shot-" + std::to_string(m.scene) + "-" +
+                                    std::to_string(m.ms) + ".rgb");
+        EXPECT_TRUE(harness::matchesGolden(frame, m.name())) << m.name();
+        worst[m.scene - 1] =
+            std::max(worst[m.scene - 1], testimages::worstDifference(frame, golden(m.name())));
+        scenes.insert(m.scene);
     }
     EXPECT_EQ(scenes.size(), 4u) << "a scene without golden frames";
     for (int scene = 1; scene <= Script::sceneCount; ++scene) {
