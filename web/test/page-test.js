@@ -185,6 +185,7 @@ function readFacts(file) {
   const values = (name) => lines.filter((line) => line.startsWith(`${name} `))
     .map((line) => line.slice(name.length + 1));
   return {
+    frameSize: values('frame_size')[0].split(' ').map(Number),
     music: values('music')[0],
     start: Number(values('start')[0]),
     fadeMs: Number(values('fade_ms')[0]),
@@ -383,21 +384,23 @@ async function caseMissing(root, named) {
   }
 }
 
-// The moments compared, per scene in playing order, as the native golden frames were drawn:
+// The moments compared, the golden frames' (scene<N>-<ms>.png), as the native ones were drawn:
 // the scene initialised with the clock at 100000 ms, rand() seeded with 1 before each frame,
 // the second frame at the moment read back. The show itself decides when a scene ends, so
 // each later scene starts where the clock has jumped to: the strobe (sin of ms / 10) and the
 // distortions (sines of s) repeat, to far below a level of colour, every 7100 ms and every
 // 710000 ms (113 periods of 20 pi ms and of 2 pi s), which puts scenes 2 and 3 in the same
-// phase as at 100000. Scene 3 cannot be drawn at 7400 ms here: that is when it ends.
-const plan = [
-  { scene: 1, start: 100000, times: [0, 900] },
-  { scene: 2, start: 107100, times: [950, 951, 1650, 1651] },
-  { scene: 3, start: 810000, times: [900, 1800, 1801, 3600, 5400] },
-  { scene: 4, start: 900000, times: [7999, 8000] },
-];
+// phase as at 100000. A moment at a scene's end cannot be drawn here: the show moves on.
+const sceneStarts = [100000, 107100, 810000, 900000];
 
-function driveClock(plan, losses, end) {
+const planFrom = (references) => sceneStarts.map((start, i) => ({
+  scene: i + 1, start,
+  times: fs.readdirSync(references).map((file) => /^scene(\d+)-(\d+)\.png$/.exec(file))
+    .filter((m) => m && Number(m[1]) === i + 1 && Number(m[2]) < facts.durationsMs[i])
+    .map((m) => Number(m[2])).sort((a, b) => a - b),
+}));
+
+function driveClock(plan, losses, end, [width, height]) {
   // Runs in the page. Every scene draws its first frame at its start; then two frames at each
   // moment, the second one read back. In a scene named in losses the context is lost after
   // its first frame read back and given back 300 ms later; the clock holds still until two
@@ -427,8 +430,8 @@ function driveClock(plan, losses, end) {
       }
       const frame = frames[drawn];
       if (frame && frame.capture) {
-        const pixels = new Uint8Array(640 * 480 * 4);
-        gl.readPixels(0, 0, 640, 480, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+        const pixels = new Uint8Array(width * height * 4);
+        gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
         let text = '';
         for (let i = 0; i < pixels.length; i += 0x8000) {
           text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
@@ -469,10 +472,12 @@ const maxMean = 3;
 
 function compare(name, frameRGBA, referenceFile, outDir) {
   const expected = readPNG(referenceFile);
+  const [width, height] = facts.frameSize;
+  const row = width * 4;
   // The frame came bottom row first.
-  const actual = Buffer.alloc(640 * 480 * 4);
-  for (let row = 0; row < 480; ++row) {
-    frameRGBA.copy(actual, row * 640 * 4, (479 - row) * 640 * 4, (480 - row) * 640 * 4);
+  const actual = Buffer.alloc(height * row);
+  for (let y = 0; y < height; ++y) {
+    frameRGBA.copy(actual, y * row, (height - 1 - y) * row, (height - y) * row);
   }
   const difference = Buffer.alloc(actual.length);
   let sum = 0;
@@ -489,26 +494,28 @@ function compare(name, frameRGBA, referenceFile, outDir) {
     difference[i + 3] = 255;
     actual[i + 3] = 255;
   }
-  const fraction = differingPixels / (640 * 480);
-  const mean = sum / (640 * 480 * 3);
-  const ok = expected.width === 640 && expected.height === 480 &&
+  const fraction = differingPixels / (width * height);
+  const mean = sum / (width * height * 3);
+  const ok = expected.width === width && expected.height === height &&
              fraction <= maxDiffering && mean <= maxMean;
   console.log(`${name}: ${(fraction * 100).toFixed(2)} % of pixels differ, ` +
               `mean difference ${mean.toFixed(2)} levels`);
   if (!check(ok, `${name} differs from its reference: ${(fraction * 100).toFixed(2)} % of ` +
                  `pixels, mean ${mean.toFixed(2)} levels`)) {
     fs.mkdirSync(outDir, { recursive: true });
-    writePNG(path.join(outDir, `web-${name}-actual.png`), 640, 480, actual);
-    writePNG(path.join(outDir, `web-${name}-expected.png`), 640, 480, expected.rgba);
-    writePNG(path.join(outDir, `web-${name}-difference.png`), 640, 480, difference);
+    writePNG(path.join(outDir, `web-${name}-actual.png`), width, height, actual);
+    writePNG(path.join(outDir, `web-${name}-expected.png`), width, height, expected.rgba);
+    writePNG(path.join(outDir, `web-${name}-difference.png`), width, height, difference);
   }
 }
 
 async function caseFrames(root, named) {
   const losses = named.lose ? named.lose.split(',').map(Number) : [];
+  const plan = planFrom(named.references);
   const end = plan[plan.length - 1].start + facts.durationsMs[plan.length - 1];
   const { page, consoleLines, close } = await open(
-    root, `(${driveClock})(${JSON.stringify(plan)}, ${JSON.stringify(losses)}, ${end})`);
+    root, `(${driveClock})(${JSON.stringify(plan)}, ${JSON.stringify(losses)}, ${end}, ` +
+          `${JSON.stringify(facts.frameSize)})`);
   try {
     const end = await startAndWait(page, 120000);
     check(end.status === '0', `the show ended with status ${end.status}`);
