@@ -12,7 +12,8 @@
 //            with the first scene's line only
 //   missing  a picture left out of the packed data: the loader's line and the page's message
 //            (needs --packager FILE_PACKAGER and --data DATA-DIR)
-//   bench    plays the show in real time and prints each scene's frame rate (no checks)
+//   bench    plays the show in real time and prints each scene's frame rate and how much of
+//            a frame's time the page's own work takes (no checks)
 //   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
 //            and --out DIR, where failing comparisons leave actual, expected and difference);
 //            with --lose 1,3 the WebGL context is lost in those scenes and given back 300 ms
@@ -594,14 +595,46 @@ async function caseMessages(root) {
   }
 }
 
+// Times, in the page, each animation frame's callback: the page's own work for a frame (the
+// scene in WebAssembly and its WebGL calls, up to the swap), against the time from one frame
+// to the next, of which the rest is the browser's (its rasteriser, compositing, waiting for
+// the display). The show's lines are timed too: each statistics line ends a scene.
+function timeFrames() {
+  window.frameTimes = [];
+  window.lineTimes = [];
+  const request = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => request((time) => {
+    const start = performance.now();
+    callback(time);
+    window.frameTimes.push([start, performance.now() - start]);
+  });
+  const log = console.log;
+  console.log = function () {
+    window.lineTimes.push(performance.now());
+    return log.apply(console, arguments);
+  };
+}
+
 async function caseBench(root) {
-  const { page, consoleLines, close, readySeconds } = await open(root);
+  const { page, consoleLines, close, readySeconds } = await open(root, timeFrames);
   try {
     const end = await startAndWait(page, 120000);
-    const rates = logLines(consoleLines)
-      .map((line) => facts.statistics.map((stats) => line.match(stats)).find((match) => match))
-      .filter((match) => match).map((match) => Number(match[1]));
-    rates.forEach((fps, i) => console.log(`scene ${i + 1}: ${fps.toFixed(1)} fps`));
+    const { frameTimes, lineTimes, clickedAt } = await page.evaluate(
+      () => ({ frameTimes: window.frameTimes, lineTimes: window.lineTimes,
+               clickedAt: window.clickedAt }));
+    let from = clickedAt;
+    let scene = 0;
+    logLines(consoleLines).forEach((line, i) => {
+      const match = facts.statistics.map((stats) => line.match(stats)).find((m) => m);
+      if (!match) return;
+      const frames = frameTimes.filter(([start]) => start >= from && start < lineTimes[i]);
+      const work = frames.reduce((sum, [, ms]) => sum + ms, 0) / frames.length;
+      const interval = (frames[frames.length - 1][0] - frames[0][0]) / (frames.length - 1);
+      scene += 1;
+      console.log(`scene ${scene}: ${Number(match[1]).toFixed(1)} fps, a frame every ` +
+                  `${interval.toFixed(1)} ms, the page's work ${work.toFixed(1)} ms of it`);
+      from = lineTimes[i];
+    });
     console.log(`opening to click-to-start: ${readySeconds.toFixed(2)} s`);
     console.log(`click to end of show: ${end.seconds.toFixed(2)} s`);
   } finally {
