@@ -34,7 +34,7 @@ for n in 1 2 3 4; do
     d=$(rate "$native" "$n")
     printf '%-8s %14s %14s %14s\n' "$n" "${c:--}" "${f:--}" "${d:--}"
 done
-work() { echo "$1" | awk -v n="$2" '$1 == "scene" && $2 == n ":" { print $11 " of " $7 }'; }
+work() { echo "$1" | awk -v n="$2" '$1 == "scene" && $2 == n ":" { print $13 " of " $8 }'; }
 printf '\n%-8s %24s %24s\n' scene "chromium (ms a frame)" "firefox (ms a frame)"
 for n in 1 2 3 4; do
     printf '%-8s %24s %24s\n' "$n" "$(work "$chromium" "$n")" "$(work "$firefox" "$n")"
