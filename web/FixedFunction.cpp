@@ -158,8 +158,32 @@ FixedFunction::FixedFunction() {
 }
 
 void FixedFunction::build() {
-    // Programs are compiled when a variant is first drawn with.
-    programs = {};
+    // Every variant is made now, while there is a context: WebGL makes nothing while the
+    // context is lost, and a variant may be drawn with first then.
+    for (int variant = 0; variant < Variants; ++variant) {
+        Program& p = programs[variant];
+        p = Program{};
+        p.id = emscripten_glCreateProgram();
+        const GLuint vs = compile(GL_VERTEX_SHADER, variantDefines[variant], vertexSource);
+        const GLuint fs = compile(GL_FRAGMENT_SHADER, variantDefines[variant], fragmentSource);
+        emscripten_glAttachShader(p.id, vs);
+        emscripten_glAttachShader(p.id, fs);
+        emscripten_glBindAttribLocation(p.id, 0, "position");
+        emscripten_glBindAttribLocation(p.id, 1, "colour");
+        emscripten_glBindAttribLocation(p.id, 2, "texCoord");
+        emscripten_glLinkProgram(p.id);
+        emscripten_glDeleteShader(vs);
+        emscripten_glDeleteShader(fs);
+        emscripten_glUseProgram(p.id);
+        p.mvpLocation = emscripten_glGetUniformLocation(p.id, "mvp");
+        p.sizeLocation = emscripten_glGetUniformLocation(p.id, "size");
+        if (variant != Plain) {
+            emscripten_glUniform1i(emscripten_glGetUniformLocation(p.id, "image"), 0);
+        }
+        // A matrix no draw can have, so that the first draw sets it.
+        p.mvp.fill(NAN);
+    }
+    emscripten_glUseProgram(0);
     current = Variants;
     passedKnown = false;
     emscripten_glGenBuffers(1, &buffer);
@@ -189,29 +213,6 @@ void FixedFunction::build() {
 
 FixedFunction::Program& FixedFunction::use(Variant variant) {
     Program& p = programs[variant];
-    if (p.id == 0) {
-        p.id = emscripten_glCreateProgram();
-        const GLuint vs = compile(GL_VERTEX_SHADER, variantDefines[variant], vertexSource);
-        const GLuint fs = compile(GL_FRAGMENT_SHADER, variantDefines[variant], fragmentSource);
-        emscripten_glAttachShader(p.id, vs);
-        emscripten_glAttachShader(p.id, fs);
-        emscripten_glBindAttribLocation(p.id, 0, "position");
-        emscripten_glBindAttribLocation(p.id, 1, "colour");
-        emscripten_glBindAttribLocation(p.id, 2, "texCoord");
-        emscripten_glLinkProgram(p.id);
-        emscripten_glDeleteShader(vs);
-        emscripten_glDeleteShader(fs);
-        emscripten_glUseProgram(p.id);
-        p.mvpLocation = emscripten_glGetUniformLocation(p.id, "mvp");
-        p.sizeLocation = emscripten_glGetUniformLocation(p.id, "size");
-        if (variant != Plain) {
-            emscripten_glUniform1i(emscripten_glGetUniformLocation(p.id, "image"), 0);
-        }
-        // A matrix no draw can have, so that the first draw sets it.
-        p.mvp.fill(NAN);
-        // current still says what the vertex arrays are set for.
-        emscripten_glUseProgram(current == Variants ? 0 : programs[current].id);
-    }
     if (current != variant) {
         emscripten_glUseProgram(p.id);
         // Only the textured variants read texture coordinates.
