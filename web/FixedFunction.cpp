@@ -2,23 +2,35 @@
 
 #include "WebGL.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
+// Every variant is this source after its #defines: TEXTURED, and BORDER_S and BORDER_T for
+// GL_CLAMP on that axis.
 const char* const vertexSource = R"(
 attribute vec4 position;
 attribute vec4 colour;
-attribute vec2 texCoord;
 uniform mat4 mvp;
 varying vec4 vColour;
+#ifdef TEXTURED
+attribute vec2 texCoord;
 varying vec2 vTexCoord;
+#endif
 void main() {
     gl_Position = mvp * position;
     vColour = colour;
+#ifdef TEXTURED
     vTexCoord = texCoord;
+#endif
 }
 )";
 
@@ -27,36 +39,49 @@ void main() {
 // border takes up to half the weight on each axis.
 const char* const fragmentSource = R"(
 precision highp float;
-uniform sampler2D image;
-uniform bool textured;
-uniform bvec2 border;
-uniform vec2 size;
 varying vec4 vColour;
+#ifdef TEXTURED
+uniform sampler2D image;
+uniform vec2 size;
 varying vec2 vTexCoord;
+#endif
 void main() {
     vec4 colour = vColour;
-    if (textured) {
-        vec2 uv = vTexCoord;
-        vec2 weight = vec2(0.0);
-        if (border.x) {
-            uv.x = clamp(uv.x, 0.0, 1.0);
-            float s = uv.x * size.x - 0.5;
-            weight.x = max(-s, 0.0) + max(s - (size.x - 1.0), 0.0);
-        }
-        if (border.y) {
-            uv.y = clamp(uv.y, 0.0, 1.0);
-            float t = uv.y * size.y - 0.5;
-            weight.y = max(-t, 0.0) + max(t - (size.y - 1.0), 0.0);
-        }
-        colour *= texture2D(image, uv) * (1.0 - weight.x) * (1.0 - weight.y);
-    }
+#ifdef TEXTURED
+    vec2 uv = vTexCoord;
+    vec2 weight = vec2(0.0);
+#ifdef BORDER_S
+    uv.x = clamp(uv.x, 0.0, 1.0);
+    float s = uv.x * size.x - 0.5;
+    weight.x = max(-s, 0.0) + max(s - (size.x - 1.0), 0.0);
+#endif
+#ifdef BORDER_T
+    uv.y = clamp(uv.y, 0.0, 1.0);
+    float t = uv.y * size.y - 0.5;
+    weight.y = max(-t, 0.0) + max(t - (size.y - 1.0), 0.0);
+#endif
+    colour *= texture2D(image, uv) * (1.0 - weight.x) * (1.0 - weight.y);
+#endif
     gl_FragColor = colour;
 }
 )";
 
-GLuint compile(GLenum kind, const char* source) {
+const char* const variantDefines[] = {
+    "",
+    "#define TEXTURED\n",
+    "#define TEXTURED\n#define BORDER_S\n",
+    "#define TEXTURED\n#define BORDER_T\n",
+    "#define TEXTURED\n#define BORDER_S\n#define BORDER_T\n",
+};
+
+// Quads are drawn as two triangles each through one index buffer made once, for blocks of up
+// to this many quads (WebGL's indices are 16-bit); a larger block is drawn in parts.
+const size_t quadsPerDraw = 16384;
+
+GLuint compile(GLenum kind, const char* defines, const char* source) {
     const GLuint shader = emscripten_glCreateShader(kind);
-    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    const char* const parts[] = {defines, source};
+    emscripten_glShaderSource(shader, 2, parts, nullptr);
     emscripten_glCompileShader(shader);
     GLint ok = 0;
     emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -104,6 +129,10 @@ void light(const Light& lights, const float eye[3], const float normal[3], float
     out[3] = 1.0f; // the material's diffuse alpha
 }
 
+unsigned char level(float value) {
+    return static_cast<unsigned char>(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f + 0.5f);
+}
+
 int channelsOf(GLenum format) {
     switch (format) {
     case GL_LUMINANCE_ALPHA:
@@ -129,41 +158,82 @@ FixedFunction::FixedFunction() {
 }
 
 void FixedFunction::build() {
-    program = emscripten_glCreateProgram();
-    const GLuint vs = compile(GL_VERTEX_SHADER, vertexSource);
-    const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    emscripten_glAttachShader(program, vs);
-    emscripten_glAttachShader(program, fs);
-    emscripten_glBindAttribLocation(program, 0, "position");
-    emscripten_glBindAttribLocation(program, 1, "colour");
-    emscripten_glBindAttribLocation(program, 2, "texCoord");
-    emscripten_glLinkProgram(program);
-    emscripten_glDeleteShader(vs);
-    emscripten_glDeleteShader(fs);
-    emscripten_glUseProgram(program);
-    mvpLocation = emscripten_glGetUniformLocation(program, "mvp");
-    texturedLocation = emscripten_glGetUniformLocation(program, "textured");
-    borderLocation = emscripten_glGetUniformLocation(program, "border");
-    sizeLocation = emscripten_glGetUniformLocation(program, "size");
-    emscripten_glUniform1i(emscripten_glGetUniformLocation(program, "image"), 0);
-
+    // Every variant is made now, while there is a context: WebGL makes nothing while the
+    // context is lost, and a variant may be drawn with first then.
+    for (int variant = 0; variant < Variants; ++variant) {
+        Program& p = programs[variant];
+        p = Program{};
+        p.id = emscripten_glCreateProgram();
+        const GLuint vs = compile(GL_VERTEX_SHADER, variantDefines[variant], vertexSource);
+        const GLuint fs = compile(GL_FRAGMENT_SHADER, variantDefines[variant], fragmentSource);
+        emscripten_glAttachShader(p.id, vs);
+        emscripten_glAttachShader(p.id, fs);
+        emscripten_glBindAttribLocation(p.id, 0, "position");
+        emscripten_glBindAttribLocation(p.id, 1, "colour");
+        emscripten_glBindAttribLocation(p.id, 2, "texCoord");
+        emscripten_glLinkProgram(p.id);
+        emscripten_glDeleteShader(vs);
+        emscripten_glDeleteShader(fs);
+        emscripten_glUseProgram(p.id);
+        p.mvpLocation = emscripten_glGetUniformLocation(p.id, "mvp");
+        p.sizeLocation = emscripten_glGetUniformLocation(p.id, "size");
+        if (variant != Plain) {
+            emscripten_glUniform1i(emscripten_glGetUniformLocation(p.id, "image"), 0);
+        }
+        // A matrix no draw can have, so that the first draw sets it.
+        p.mvp.fill(NAN);
+    }
+    emscripten_glUseProgram(0);
+    current = Variants;
+    passedKnown = false;
     emscripten_glGenBuffers(1, &buffer);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    for (GLuint i = 0; i < 3; ++i) {
-        emscripten_glEnableVertexAttribArray(i);
+    bufferSize = 0;
+    bufferUsed = 0;
+    emscripten_glEnableVertexAttribArray(0);
+    emscripten_glEnableVertexAttribArray(1);
+
+    std::vector<unsigned short> indices;
+    indices.reserve(quadsPerDraw * 6);
+    for (size_t quad = 0; quad < quadsPerDraw; ++quad) {
+        // A quad splits along its 1-3 diagonal, as Mesa splits it with the last vertex
+        // provoking; where a distortion bends the texture across a quad, the other diagonal
+        // would bend it differently.
+        for (const size_t k : {0, 1, 3, 1, 2, 3}) {
+            indices.push_back(static_cast<unsigned short>(quad * 4 + k));
+        }
     }
-    const GLsizei stride = sizeof(Vertex);
-    emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(Vertex, position)));
-    emscripten_glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(Vertex, colour)));
-    emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(Vertex, texCoord)));
+    emscripten_glGenBuffers(1, &quadIndices);
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices);
+    emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<long>(indices.size() * 2),
+                            indices.data(), GL_STATIC_DRAW);
+    emscripten_glGenBuffers(1, &edgeIndices);
+    edgeBlock.clear();
+}
+
+FixedFunction::Program& FixedFunction::use(Variant variant) {
+    Program& p = programs[variant];
+    if (current != variant) {
+        emscripten_glUseProgram(p.id);
+        // Only the textured variants read texture coordinates.
+        if ((current == Plain || current == Variants) != (variant == Plain)) {
+            variant == Plain ? emscripten_glDisableVertexAttribArray(2)
+                             : emscripten_glEnableVertexAttribArray(2);
+        }
+        current = variant;
+    }
+    return p;
 }
 
 FixedFunction::~FixedFunction() {
     emscripten_glDeleteBuffers(1, &buffer);
-    emscripten_glDeleteProgram(program);
+    emscripten_glDeleteBuffers(1, &quadIndices);
+    emscripten_glDeleteBuffers(1, &edgeIndices);
+    for (const Program& p : programs) {
+        if (p.id != 0) {
+            emscripten_glDeleteProgram(p.id);
+        }
+    }
 }
 
 FixedFunction& FixedFunction::instance() {
@@ -224,10 +294,10 @@ void FixedFunction::setEnabled(GLenum cap, bool on) {
         return;
     case GL_DEPTH_TEST:
         state.depthTest = on;
-        break;
+        return;
     case GL_BLEND:
         state.blend = on;
-        break;
+        return;
     default:
         if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + 8) {
             state.lights[cap - GL_LIGHT0].enabled = on;
@@ -273,7 +343,6 @@ void FixedFunction::setClearColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     state.clearColour[1] = g;
     state.clearColour[2] = b;
     state.clearColour[3] = a;
-    emscripten_glClearColor(r, g, b, a);
 }
 
 void FixedFunction::setViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
@@ -281,13 +350,11 @@ void FixedFunction::setViewport(GLint x, GLint y, GLsizei width, GLsizei height)
     state.viewport[1] = y;
     state.viewport[2] = width;
     state.viewport[3] = height;
-    emscripten_glViewport(x, y, width, height);
 }
 
 void FixedFunction::setBlendFunc(GLenum source, GLenum destination) {
     state.blendSource = source;
     state.blendDestination = destination;
-    emscripten_glBlendFunc(source, destination);
 }
 
 void FixedFunction::genTextures(GLsizei count, GLuint* names) {
@@ -300,7 +367,6 @@ void FixedFunction::genTextures(GLsizei count, GLuint* names) {
 
 void FixedFunction::bindTexture(GLuint texture) {
     state.texture = texture;
-    emscripten_glBindTexture(GL_TEXTURE_2D, texture);
 }
 
 void FixedFunction::deleteTextures(GLsizei count, const GLuint* names) {
@@ -308,6 +374,10 @@ void FixedFunction::deleteTextures(GLsizei count, const GLuint* names) {
         textures.erase(names[i]);
         if (state.texture == names[i]) {
             state.texture = 0;
+        }
+        // WebGL unbinds a texture it deletes.
+        if (passed.texture == names[i]) {
+            passed.texture = 0;
         }
     }
     emscripten_glDeleteTextures(count, names);
@@ -329,6 +399,7 @@ void FixedFunction::texImage(GLsizei width, GLsizei height, GLenum format, GLenu
         pixels = narrowed.data();
         type = GL_UNSIGNED_BYTE;
     }
+    pass();
     emscripten_glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, format, type, pixels);
     TextureInfo& info = textures[state.texture];
     info.width = width;
@@ -346,9 +417,16 @@ void FixedFunction::texImage(GLsizei width, GLsizei height, GLenum format, GLenu
 }
 
 void FixedFunction::copyTexImage(GLint x, GLint y, GLsizei width, GLsizei height) {
-    // The canvas has no alpha channel, and WebGL copies only the channels it has.
-    emscripten_glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, x, y, width, height, 0);
+    // The canvas has no alpha channel, and WebGL copies only the channels it has. A texture
+    // that already holds a copy of this size is written over rather than made again.
+    pass();
     TextureInfo& info = textures[state.texture];
+    if (info.hasImage && info.format == GL_RGB && info.pixels.empty() && info.width == width &&
+        info.height == height) {
+        emscripten_glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, y, width, height);
+        return;
+    }
+    emscripten_glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, x, y, width, height, 0);
     info.width = width;
     info.height = height;
     info.hasImage = true;
@@ -366,6 +444,7 @@ void FixedFunction::texParameter(GLenum name, GLint value) {
         }
     }
     textures[state.texture].parameters[name] = value;
+    pass();
     emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
 }
 
@@ -375,9 +454,14 @@ void FixedFunction::setUnpackAlignment(GLint alignment) {
 }
 
 void FixedFunction::restore() {
-    // The old program and buffer went with the old context (WebGL refuses to delete them
+    // The old programs and buffers went with the old context (WebGL refuses to delete them
     // now); only their names are left to forget.
-    zokk_forget(program, buffer);
+    for (const Program& p : programs) {
+        zokk_forget(p.id, 0);
+    }
+    zokk_forget(0, buffer);
+    zokk_forget(0, quadIndices);
+    zokk_forget(0, edgeIndices);
     build();
     for (auto& [name, info] : textures) {
         if (name == 0) {
@@ -396,10 +480,12 @@ void FixedFunction::restore() {
         }
     }
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
-    apply();
+    passedKnown = false;
+    pass();
 }
 
 void FixedFunction::clear(GLbitfield mask) {
+    pass();
     emscripten_glClear(mask);
 }
 
@@ -409,18 +495,36 @@ void FixedFunction::popAttrib() {
     }
     state = attribStack.back();
     attribStack.pop_back();
-    apply();
 }
 
-void FixedFunction::apply() {
-    state.depthTest ? emscripten_glEnable(GL_DEPTH_TEST) : emscripten_glDisable(GL_DEPTH_TEST);
-    state.blend ? emscripten_glEnable(GL_BLEND) : emscripten_glDisable(GL_BLEND);
-    emscripten_glBlendFunc(state.blendSource, state.blendDestination);
-    emscripten_glClearColor(state.clearColour[0], state.clearColour[1], state.clearColour[2],
-                            state.clearColour[3]);
-    emscripten_glViewport(state.viewport[0], state.viewport[1], state.viewport[2],
-                          state.viewport[3]);
-    emscripten_glBindTexture(GL_TEXTURE_2D, state.texture);
+// State changes only reach WebGL when something is drawn, cleared or copied with them, and
+// only when they differ from what WebGL has.
+void FixedFunction::pass() {
+    const bool known = passedKnown;
+    if (!known || passed.depthTest != state.depthTest) {
+        state.depthTest ? emscripten_glEnable(GL_DEPTH_TEST) : emscripten_glDisable(GL_DEPTH_TEST);
+    }
+    if (!known || passed.blend != state.blend) {
+        state.blend ? emscripten_glEnable(GL_BLEND) : emscripten_glDisable(GL_BLEND);
+    }
+    if (!known || passed.blendSource != state.blendSource ||
+        passed.blendDestination != state.blendDestination) {
+        emscripten_glBlendFunc(state.blendSource, state.blendDestination);
+    }
+    if (!known ||
+        std::memcmp(passed.clearColour, state.clearColour, sizeof state.clearColour) != 0) {
+        emscripten_glClearColor(state.clearColour[0], state.clearColour[1], state.clearColour[2],
+                                state.clearColour[3]);
+    }
+    if (!known || std::memcmp(passed.viewport, state.viewport, sizeof state.viewport) != 0) {
+        emscripten_glViewport(state.viewport[0], state.viewport[1], state.viewport[2],
+                              state.viewport[3]);
+    }
+    if (!known || passed.texture != state.texture) {
+        emscripten_glBindTexture(GL_TEXTURE_2D, state.texture);
+    }
+    passed = state;
+    passedKnown = true;
 }
 
 void FixedFunction::begin(GLenum mode) {
@@ -429,9 +533,10 @@ void FixedFunction::begin(GLenum mode) {
 }
 
 void FixedFunction::vertex(GLfloat x, GLfloat y, GLfloat z) {
-    vertices.push_back(Vertex{{x, y, z, 1.0f},
-                              {state.colour[0], state.colour[1], state.colour[2], state.colour[3]},
-                              {currentTexCoord[0], currentTexCoord[1]}});
+    vertices.push_back(Vertex{{x, y, z},
+                              {currentTexCoord[0], currentTexCoord[1]},
+                              {level(state.colour[0]), level(state.colour[1]),
+                               level(state.colour[2]), level(state.colour[3])}});
 }
 
 void FixedFunction::lightVertices() {
@@ -456,9 +561,13 @@ void FixedFunction::lightVertices() {
         float eye[3];
         for (int r = 0; r < 3; ++r) {
             eye[r] = m[r] * v.position[0] + m[4 + r] * v.position[1] + m[8 + r] * v.position[2] +
-                     m[12 + r] * v.position[3];
+                     m[12 + r];
         }
-        light(state.lights, eye, normal, v.colour);
+        float lit[4];
+        light(state.lights, eye, normal, lit);
+        for (int k = 0; k < 4; ++k) {
+            v.colour[k] = level(lit[k]);
+        }
     }
 }
 
@@ -466,51 +575,175 @@ void FixedFunction::end() {
     if (state.lighting) {
         lightVertices();
     }
-    GLenum mode = primitive;
     const size_t corners = primitive == GL_QUADS ? 4 : primitive == GL_TRIANGLES ? 3 : 0;
     if (corners == 0) {
-        draw(mode, vertices);
+        draw(primitive, vertices);
         return;
     }
-    expanded.clear();
-    const size_t whole = vertices.size() / corners * corners;
-    for (size_t first = 0; first < whole; first += corners) {
-        if (state.polygonLines) {
+    vertices.resize(vertices.size() / corners * corners);
+    if (!state.polygonLines) {
+        corners == 4 ? drawQuads() : draw(GL_TRIANGLES, vertices);
+    } else if (vertices.size() <= 65536) {
+        drawEdges(corners);
+    } else {
+        expanded.clear();
+        for (size_t first = 0; first < vertices.size(); first += corners) {
             for (size_t k = 0; k < corners; ++k) {
                 expanded.push_back(vertices[first + k]);
                 expanded.push_back(vertices[first + (k + 1) % corners]);
             }
-        } else if (corners == 3) {
-            expanded.insert(expanded.end(), vertices.begin() + first, vertices.begin() + first + 3);
-        } else {
-            // A quad splits along its 1-3 diagonal, as Mesa splits it with the last vertex
-            // provoking; where a distortion bends the texture across a quad, the other
-            // diagonal would bend it differently.
-            for (const size_t k : {0, 1, 3, 1, 2, 3}) {
-                expanded.push_back(vertices[first + k]);
+        }
+        draw(GL_LINES, expanded);
+    }
+}
+
+// The polygons of a closed mesh share each edge with a neighbour, which goes along it the
+// other way; drawn a second time in the same place, with the depth test on, a line changes
+// next to nothing. So each edge is drawn once, as the first polygon that has it goes. Finding
+// them takes a while, and a mesh comes again frame after frame with the same vertices (only
+// the matrices move it), so the last block's edges are kept.
+void FixedFunction::drawEdges(size_t corners) {
+    if (corners != edgeCorners || vertices.size() != edgeBlock.size() ||
+        std::memcmp(vertices.data(), edgeBlock.data(), vertices.size() * sizeof(Vertex)) != 0) {
+        edgeBlock = vertices;
+        edgeCorners = corners;
+        // Corners are the same vertex when all they carry is the same.
+        std::unordered_map<std::string, unsigned> ids;
+        std::vector<unsigned> id(vertices.size());
+        for (size_t i = 0; i < vertices.size(); ++i) {
+            const auto* bytes = reinterpret_cast<const char*>(&vertices[i]);
+            id[i] = ids.emplace(std::string(bytes, sizeof(Vertex)), ids.size()).first->second;
+        }
+        std::unordered_set<unsigned long long> seen;
+        edges.clear();
+        for (size_t first = 0; first < vertices.size(); first += corners) {
+            for (size_t k = 0; k < corners; ++k) {
+                const size_t a = first + k;
+                const size_t b = first + (k + 1) % corners;
+                const unsigned long long key =
+                    (static_cast<unsigned long long>(std::min(id[a], id[b])) << 32) |
+                    std::max(id[a], id[b]);
+                if (seen.insert(key).second) {
+                    edges.push_back(static_cast<unsigned short>(a));
+                    edges.push_back(static_cast<unsigned short>(b));
+                }
             }
         }
+        emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, edgeIndices);
+        emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<long>(edges.size() * 2),
+                                edges.data(), GL_STATIC_DRAW);
+        emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices);
     }
-    draw(state.polygonLines ? GL_LINES : GL_TRIANGLES, expanded);
+    if (edges.empty()) {
+        return;
+    }
+    point(prepare(vertices));
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, edgeIndices);
+    emscripten_glDrawElements(GL_LINES, static_cast<GLsizei>(edges.size()), GL_UNSIGNED_SHORT,
+                              nullptr);
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices);
+}
+
+// Writes the list after what the buffer already holds, and returns where it starts. The
+// buffer grows when a list does not fit at all, and otherwise starts again from the
+// beginning when the list does not fit after the rest; WebGL keeps what earlier draws read.
+size_t FixedFunction::upload(const std::vector<Vertex>& list) {
+    const size_t bytes = list.size() * sizeof(Vertex);
+    if (bytes > bufferSize) {
+        bufferSize = std::max(bytes, 2 * bufferSize);
+        emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<long>(bufferSize), nullptr,
+                                GL_DYNAMIC_DRAW);
+        bufferUsed = 0;
+    } else if (bufferUsed + bytes > bufferSize) {
+        bufferUsed = 0;
+    }
+    const size_t offset = bufferUsed;
+    emscripten_glBufferSubData(GL_ARRAY_BUFFER, static_cast<long>(offset), static_cast<long>(bytes),
+                               list.data());
+    bufferUsed += bytes;
+    return offset;
+}
+
+// Makes ready to draw: the state passed on, the program for it and its uniforms, and the
+// vertices uploaded; returns where they start in the buffer.
+size_t FixedFunction::prepare(const std::vector<Vertex>& list) {
+    pass();
+    Variant variant = Plain;
+    const auto found = textures.find(state.texture);
+    if (state.texture2D && state.texture != 0 && found != textures.end() &&
+        found->second.hasImage) {
+        const TextureInfo& info = found->second;
+        variant =
+            info.clampS ? (info.clampT ? BorderST : BorderS) : (info.clampT ? BorderT : Textured);
+    }
+    Program& p = use(variant);
+    const Matrix mvp = product(projection.back(), modelview.back());
+    if (std::memcmp(mvp.data(), p.mvp.data(), sizeof mvp) != 0) {
+        emscripten_glUniformMatrix4fv(p.mvpLocation, 1, GL_FALSE, mvp.data());
+        p.mvp = mvp;
+    }
+    if (variant >= BorderS) {
+        const TextureInfo& info = found->second;
+        const float size[2] = {static_cast<float>(info.width), static_cast<float>(info.height)};
+        if (size[0] != p.size[0] || size[1] != p.size[1]) {
+            emscripten_glUniform2f(p.sizeLocation, size[0], size[1]);
+            p.size[0] = size[0];
+            p.size[1] = size[1];
+        }
+    }
+    return upload(list);
+}
+
+void FixedFunction::point(size_t offset) {
+    const GLsizei stride = sizeof(Vertex);
+    const auto at = [offset](size_t field) { return reinterpret_cast<void*>(offset + field); };
+    emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                                     at(offsetof(Vertex, position)));
+    emscripten_glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                                     at(offsetof(Vertex, colour)));
+    emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
+                                     at(offsetof(Vertex, texCoord)));
 }
 
 void FixedFunction::draw(GLenum mode, const std::vector<Vertex>& list) {
     if (list.empty()) {
         return;
     }
-    const Matrix mvp = product(projection.back(), modelview.back());
-    emscripten_glUniformMatrix4fv(mvpLocation, 1, GL_FALSE, mvp.data());
-    const auto found = textures.find(state.texture);
-    const bool textured =
-        state.texture2D && state.texture != 0 && found != textures.end() && found->second.hasImage;
-    emscripten_glUniform1i(texturedLocation, textured ? 1 : 0);
-    if (textured) {
-        const TextureInfo& info = found->second;
-        emscripten_glUniform2i(borderLocation, info.clampS ? 1 : 0, info.clampT ? 1 : 0);
-        emscripten_glUniform2f(sizeLocation, static_cast<float>(info.width),
-                               static_cast<float>(info.height));
-    }
-    emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<long>(list.size() * sizeof(Vertex)),
-                            list.data(), GL_STREAM_DRAW);
+    point(prepare(list));
     emscripten_glDrawArrays(mode, 0, static_cast<GLsizei>(list.size()));
+}
+
+// A quad whose corners are all beyond the same side of the view cannot be seen; a distorted
+// grid bigger than the window has many. Only the others are drawn.
+void FixedFunction::drawQuads() {
+    const Matrix mvp = product(projection.back(), modelview.back());
+    visible.clear();
+    for (size_t first = 0; first < vertices.size(); first += 4) {
+        unsigned outside = 0x3f;
+        for (size_t k = first; k < first + 4; ++k) {
+            const float* p = vertices[k].position;
+            float clip[4];
+            for (int r = 0; r < 4; ++r) {
+                clip[r] = mvp[r] * p[0] + mvp[4 + r] * p[1] + mvp[8 + r] * p[2] + mvp[12 + r];
+            }
+            const float w = clip[3];
+            outside &= (clip[0] < -w ? 1u : 0u) | (clip[0] > w ? 2u : 0u) |
+                       (clip[1] < -w ? 4u : 0u) | (clip[1] > w ? 8u : 0u) |
+                       (clip[2] < -w ? 16u : 0u) | (clip[2] > w ? 32u : 0u);
+        }
+        if (outside == 0) {
+            visible.insert(visible.end(), vertices.begin() + first, vertices.begin() + first + 4);
+        }
+    }
+    if (visible.empty()) {
+        return;
+    }
+    const size_t offset = prepare(visible);
+    const size_t quads = visible.size() / 4;
+    for (size_t first = 0; first < quads; first += quadsPerDraw) {
+        const size_t count = std::min(quadsPerDraw, quads - first);
+        point(offset + first * 4 * sizeof(Vertex));
+        emscripten_glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 6), GL_UNSIGNED_SHORT,
+                                  nullptr);
+    }
 }

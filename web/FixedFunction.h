@@ -8,6 +8,14 @@
 // textured with GL_MODULATE, and GL_CLAMP emulated with its black, transparent border. A
 // polygon mode of GL_LINE draws each triangle's or quad's edges as lines.
 //
+// A frame's time in a browser goes mostly to its software rasteriser, so the layer hands it
+// as little as it can: each state gets a shader program of its own instead of branches on
+// uniforms; the blocks' vertices go, 24 bytes each, one after the other into one buffer
+// that grows to the largest need and is then only written into; quads are drawn through a
+// fixed index buffer rather than as six vertices each, and those wholly outside the view
+// not at all; an edge that two polygons share is drawn once; and state that WebGL already
+// has is not passed on again.
+//
 // The C entry points (glBegin, glPushAttrib, gluPerspective, ...) in GLEntryPoints.cpp call
 // the one instance; everything WebGL does on its own (clearing, blending, depth) is passed on.
 //
@@ -20,6 +28,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstddef>
 #include <map>
 #include <vector>
 
@@ -117,16 +126,33 @@ private:
         std::map<GLenum, GLint> parameters; // as WebGL was given them
     };
     struct Vertex {
-        float position[4];
-        float colour[4];
+        float position[3];
         float texCoord[2];
+        unsigned char colour[4];
+    };
+    // A shader program for one way of drawing: untextured, or textured with GL_CLAMP on
+    // neither, either or both axes. The uniforms it was last given are kept, so that they are
+    // only set again when they change.
+    enum Variant { Plain, Textured, BorderS, BorderT, BorderST, Variants };
+    struct Program {
+        GLuint id = 0;
+        GLint mvpLocation = -1;
+        GLint sizeLocation = -1;
+        Matrix mvp{};
+        float size[2] = {0, 0};
     };
 
     std::vector<Matrix>& stack();
     void build();
-    void apply();
+    Program& use(Variant variant);
+    void pass();
     void lightVertices();
-    void draw(GLenum mode, const std::vector<Vertex>& vertices);
+    size_t upload(const std::vector<Vertex>& list);
+    size_t prepare(const std::vector<Vertex>& list);
+    void point(size_t offset);
+    void draw(GLenum mode, const std::vector<Vertex>& list);
+    void drawQuads();
+    void drawEdges(size_t corners);
 
     State state;
     std::vector<State> attribStack;
@@ -140,11 +166,20 @@ private:
     std::array<float, 2> currentTexCoord{0, 0};
     std::vector<Vertex> vertices;
     std::vector<Vertex> expanded;
+    std::vector<Vertex> visible;
+    // The last block drawn as edges, and its edges: pairs of indices into it, each edge once.
+    std::vector<Vertex> edgeBlock;
+    size_t edgeCorners = 0;
+    std::vector<unsigned short> edges;
+    GLuint edgeIndices = 0;
 
-    GLuint program = 0;
+    // What WebGL has been given, when passedKnown: pass() brings it to state.
+    State passed;
+    bool passedKnown = false;
+    std::array<Program, Variants> programs;
+    Variant current = Variants;
     GLuint buffer = 0;
-    GLint mvpLocation = -1;
-    GLint texturedLocation = -1;
-    GLint borderLocation = -1;
-    GLint sizeLocation = -1;
+    size_t bufferSize = 0; // bytes
+    size_t bufferUsed = 0; // bytes written since the last wrap
+    GLuint quadIndices = 0;
 };

@@ -6,6 +6,9 @@
 #include <GL/gl.h>
 
 #define GL_ARRAY_BUFFER 0x8892
+#define GL_ELEMENT_ARRAY_BUFFER 0x8893
+#define GL_STATIC_DRAW 0x88E4
+#define GL_DYNAMIC_DRAW 0x88E8
 #define GL_STREAM_DRAW 0x88E0
 #define GL_VERTEX_SHADER 0x8B31
 #define GL_FRAGMENT_SHADER 0x8B30
@@ -34,6 +37,8 @@ void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, G
                              const void* pixels);
 void emscripten_glCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x,
                                  GLint y, GLsizei width, GLsizei height, GLint border);
+void emscripten_glCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset,
+                                    GLint x, GLint y, GLsizei width, GLsizei height);
 void emscripten_glTexParameteri(GLenum target, GLenum name, GLint value);
 void emscripten_glPixelStorei(GLenum name, GLint value);
 void emscripten_glGetIntegerv(GLenum name, GLint* values);
@@ -55,7 +60,6 @@ void emscripten_glUseProgram(GLuint program);
 void emscripten_glDeleteProgram(GLuint program);
 GLint emscripten_glGetUniformLocation(GLuint program, const char* name);
 void emscripten_glUniform1i(GLint location, GLint value);
-void emscripten_glUniform2i(GLint location, GLint x, GLint y);
 void emscripten_glUniform2f(GLint location, GLfloat x, GLfloat y);
 void emscripten_glUniformMatrix4fv(GLint location, GLsizei count, GLboolean transpose,
                                    const GLfloat* value);
@@ -63,8 +67,11 @@ void emscripten_glGenBuffers(GLsizei count, GLuint* buffers);
 void emscripten_glDeleteBuffers(GLsizei count, const GLuint* buffers);
 void emscripten_glBindBuffer(GLenum target, GLuint buffer);
 void emscripten_glBufferData(GLenum target, long size, const void* data, GLenum usage);
+void emscripten_glBufferSubData(GLenum target, long offset, long size, const void* data);
 void emscripten_glEnableVertexAttribArray(GLuint index);
+void emscripten_glDisableVertexAttribArray(GLuint index);
 void emscripten_glVertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized,
                                       GLsizei stride, const void* offset);
 void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
+void emscripten_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
 }

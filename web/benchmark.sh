@@ -4,7 +4,9 @@
 # Chromium (WebGL on SwiftShader) and Firefox (WebGL on Mesa, under an Xvfb of its own). It
 # prints the time from opening the page to "Click to start" and each scene's average frame
 # rate side by side. The page waits for the browser's animation frames, so it cannot pass the
-# display's rate (60 fps); the native demo draws unthrottled.
+# display's rate (60 fps); the native demo draws unthrottled. A second table splits a page's
+# frame: the page's own work (the scene in WebAssembly and its WebGL calls) of the time from
+# one frame to the next; the rest is the browser's.
 # Usage: web/benchmark.sh   (builds into build-web-bench/ and build-bench/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,4 +33,9 @@ for n in 1 2 3 4; do
     f=$(rate "$firefox" "$n")
     d=$(rate "$native" "$n")
     printf '%-8s %14s %14s %14s\n' "$n" "${c:--}" "${f:--}" "${d:--}"
+done
+work() { echo "$1" | awk -v n="$2" '$1 == "scene" && $2 == n ":" { print $13 " of " $8 }'; }
+printf '\n%-8s %24s %24s\n' scene "chromium (ms a frame)" "firefox (ms a frame)"
+for n in 1 2 3 4; do
+    printf '%-8s %24s %24s\n' "$n" "$(work "$chromium" "$n")" "$(work "$firefox" "$n")"
 done

@@ -127,19 +127,29 @@ mergeInto(LibraryManager.library, {
   },
 
   // Full-screen shows the canvas's frame (with its black margins), scaled by the page. The
-  // browser keeps Escape for leaving full-screen; where it offers a keyboard lock, the page
-  // takes Escape back while full-screen, so Escape reaches the show as on the desktop. Any
-  // exit from full-screen that the page did not ask for (f and the end of the show ask) ends
-  // the show as Escape does, which covers the browsers without the lock.
+  // click or tap that starts the show enters it (Module.enterFullscreen), as the program opens
+  // full-screen; a browser that refuses leaves the show in the page. The browser keeps Escape
+  // for leaving full-screen; where it offers a keyboard lock, the page takes Escape back while
+  // full-screen, so Escape reaches the show as on the desktop. Any exit from full-screen that
+  // the page did not ask for (f, a double tap and the end of the show ask) ends the show as
+  // Escape does, which covers the browsers without the lock and a phone's own way out. In
+  // full-screen the page asks for landscape, where a 4:3 picture is larger; desktops refuse.
   $ZokkScreen__postset: 'addOnInit(function() { ZokkScreen.watch(); });',
   $ZokkScreen__deps: ['$SDL'],
   $ZokkScreen: {
     leaving: false,
+    lastTap: -Infinity,
+    frame: function() {
+      return Module['fullscreenElement'] || Module['canvas'];
+    },
     watch: function() {
       document.addEventListener('fullscreenchange', function() {
         if (document.fullscreenElement) {
           if (navigator.keyboard && navigator.keyboard.lock) {
             navigator.keyboard.lock(['Escape']).catch(function() {});
+          }
+          if (screen.orientation && screen.orientation.lock) {
+            screen.orientation.lock('landscape').catch(function() {});
           }
           return;
         }
@@ -150,22 +160,41 @@ mergeInto(LibraryManager.library, {
           SDL.events.push({type: 'keydown', keyCode: 27}, {type: 'keyup', keyCode: 27});
         }
       });
+      // A touch screen has no f: a double tap on the picture or its margins toggles instead.
+      var frame = ZokkScreen.frame();
+      frame.addEventListener('touchend', function(event) {
+        if (event.target !== frame && event.target !== Module['canvas']) return;
+        event.preventDefault();
+        if (event.timeStamp - ZokkScreen.lastTap < 400) {
+          ZokkScreen.lastTap = -Infinity;
+          ZokkScreen.toggle();
+        } else {
+          ZokkScreen.lastTap = event.timeStamp;
+        }
+      });
+      Module['enterFullscreen'] = ZokkScreen.enter;
+    },
+    enter: function() {
+      var frame = ZokkScreen.frame();
+      if (frame.requestFullscreen) frame.requestFullscreen().catch(function() {});
     },
     leave: function() {
       if (!document.fullscreenElement) return;
       ZokkScreen.leaving = true;
       document.exitFullscreen().catch(function() { ZokkScreen.leaving = false; });
     },
+    toggle: function() {
+      if (document.fullscreenElement) {
+        ZokkScreen.leave();
+      } else {
+        ZokkScreen.enter();
+      }
+    },
   },
 
   SDL_WM_ToggleFullScreen__deps: ['$ZokkScreen'],
   SDL_WM_ToggleFullScreen: function(surface) {
-    var frame = Module['fullscreenElement'] || Module['canvas'];
-    if (document.fullscreenElement) {
-      ZokkScreen.leave();
-    } else if (frame.requestFullscreen) {
-      frame.requestFullscreen().catch(function() {});
-    }
+    ZokkScreen.toggle();
     return 1;
   },
 

@@ -7,12 +7,17 @@
 // PAGE is the page's folder, served on 127.0.0.1, or the one-file page (zokk.html), copied
 // alone into an empty folder and opened by file://; then no request may go anywhere but to
 // the file itself and to data: and blob: URLs.
-//   show     the whole show: console lines, timing, the music's graph, no errors
-//   keys     f toggles full-screen; Escape in the second scene, in full-screen, ends the show
-//            with the first scene's line only
+//   show     the whole show: console lines, timing, the music's graph, no errors; with
+//            --refuse fullscreen the browser refuses full-screen and the show plays in the page
+//   keys     the click that starts the show goes full-screen and f toggles it; Escape in the
+//            second scene, in full-screen, ends the show with the first scene's line only
+//   touch    on a phone (Chromium's Pixel 5): "Tap to start", the tap goes full-screen and asks
+//            for landscape, double taps toggle full-screen, the picture keeps 4:3 in either
+//            orientation, and the show plays to its end
 //   missing  a picture left out of the packed data: the loader's line and the page's message
 //            (needs --packager FILE_PACKAGER and --data DATA-DIR)
-//   bench    plays the show in real time and prints each scene's frame rate (no checks)
+//   bench    plays the show in real time and prints each scene's frame rate and how much of
+//            a frame's time the page's own work takes (no checks)
 //   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
 //            and --out DIR, where failing comparisons leave actual, expected and difference);
 //            with --lose 1,3 the WebGL context is lost in those scenes and given back 300 ms
@@ -101,8 +106,8 @@ async function launch(profile, webgl) {
 
 // Opens the page (a served folder, or the one file by file://) in a fresh browser profile and
 // collects what the console shows and every request. With ready false it does not wait for
-// "Click to start".
-async function open(root, beforeLoad, { webgl = true, ready = true, withheld } = {}) {
+// "Click to start" (or "Tap to start"). device names one of puppeteer's emulated devices.
+async function open(root, beforeLoad, { webgl = true, ready = true, withheld, device } = {}) {
   let server = null;
   let address;
   let folder = null;
@@ -122,13 +127,14 @@ async function open(root, beforeLoad, { webgl = true, ready = true, withheld } =
   page.on('console', (message) => consoleLines.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => consoleLines.push({ type: 'exception', text: error.message }));
   page.on('request', (request) => requests.push(request.url()));
+  if (device) await page.emulate(puppeteer.KnownDevices[device]);
   await page.evaluateOnNewDocument(timeClicks);
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const opened = Date.now();
   await page.goto(address);
   if (ready) {
     await page.waitForFunction(
-      () => document.getElementById('message').textContent === 'Click to start',
+      () => /^(Click|Tap) to start$/.test(document.getElementById('message').textContent),
       { timeout: 60000, polling: 20 });
   }
   const readySeconds = (Date.now() - opened) / 1000;
@@ -250,7 +256,13 @@ async function caseShow(root, named) {
       return ramp.apply(this, arguments);
     };
   };
-  const { page, consoleLines, close } = await open(root, record);
+  // A browser may refuse full-screen (a setting, an embedding frame): the show plays anyway.
+  const refuse = () => {
+    Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
+  };
+  const refused = named.refuse === 'fullscreen';
+  const { page, consoleLines, close } = await open(root, refused ? `(${record})();(${refuse})()`
+                                                                 : record);
   try {
     check(await page.title() === 'ZOKK!!!~~', `page title is "${await page.title()}"`);
     const cursor = await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).cursor);
@@ -260,6 +272,9 @@ async function caseShow(root, named) {
     noErrors(consoleLines);
     check(end.status === '0', `the show ended with status ${end.status}`);
     check(/over/.test(end.message), `the page says "${end.message}" at the end`);
+    if (refused) {
+      check(await page.evaluate(() => !document.fullscreenElement), 'full-screen was not refused');
+    }
     // The show's length of scenes; start-up and the wait for the page's promise take the rest.
     const length = facts.lengthMs / 1000;
     console.log(`the show took ${end.seconds.toFixed(3)} s from the click`);
@@ -299,14 +314,14 @@ function spyKeyboardLock() {
 async function caseKeys(root) {
   const { page, consoleLines, close } = await open(root, spyKeyboardLock);
   try {
+    // The click that starts the show puts the canvas's frame full-screen, as the program
+    // opens full-screen, and f in scene 1 takes it back.
     await page.click('#card');
-    // f in scene 1 puts the canvas's frame full-screen, and f again takes it back.
     const fullScreen = () => document.fullscreenElement && document.fullscreenElement.id;
     const waitFor = (test) => page.waitForFunction(test, { timeout: 5000, polling: 20 })
       .catch(() => {});
-    await page.keyboard.press('f');
     await waitFor(() => document.fullscreenElement);
-    check(await page.evaluate(fullScreen) === 'frame', 'f did not put the page full-screen');
+    check(await page.evaluate(fullScreen) === 'frame', 'the click did not put the page full-screen');
     await page.keyboard.press('f');
     await waitFor(() => !document.fullscreenElement);
     check(await page.evaluate(() => !document.fullscreenElement), 'f did not leave full-screen');
@@ -341,6 +356,65 @@ async function caseKeys(root) {
     check(await page.evaluate(() => !document.fullscreenElement),
           'the page is still full-screen after the show');
     console.log(`Escape in full-screen ended the show (${lockable ? 'keyboard lock' : 'no lock'})`);
+  } finally {
+    await close();
+  }
+}
+
+// The canvas's box in the window: 4:3, as large as fits, in the middle.
+async function checkPicture(page, what) {
+  const [width, height, windowWidth, windowHeight, left, top] = await page.evaluate(() => {
+    const box = document.getElementById('canvas').getBoundingClientRect();
+    return [box.width, box.height, innerWidth, innerHeight, box.left, box.top];
+  });
+  check(Math.abs(width * 3 - height * 4) < 4 &&
+        (Math.abs(width - windowWidth) < 1 || Math.abs(height - windowHeight) < 1) &&
+        Math.abs(2 * left + width - windowWidth) < 2 && Math.abs(2 * top + height - windowHeight) < 2,
+        `${what}: the picture is ${width} x ${height} at ${left}, ${top} in ${windowWidth} x ` +
+        `${windowHeight}`);
+}
+
+async function caseTouch(root) {
+  const spyOrientation = () => {
+    window.orientationLocks = [];
+    const lock = screen.orientation.lock.bind(screen.orientation);
+    screen.orientation.lock = (how) => {
+      window.orientationLocks.push(how);
+      return lock(how);
+    };
+  };
+  const device = 'Pixel 5';
+  const { page, consoleLines, close } = await open(root, spyOrientation, { device });
+  try {
+    const words = await page.evaluate(() => document.getElementById('message').textContent);
+    check(words === 'Tap to start', `on a phone the card says "${words}"`);
+    const isFull = (on) => page.waitForFunction((on) => !!document.fullscreenElement === on,
+                                                { timeout: 5000, polling: 20 }, on)
+      .then(() => true, () => false);
+    await page.tap('#card');
+    check(await isFull(true), 'the tap that started the show did not go full-screen');
+    check(await page.evaluate(() => window.orientationLocks.join()) === 'landscape',
+          `orientation locks asked: ${await page.evaluate(() => window.orientationLocks)}`);
+    const { width, height } = puppeteer.KnownDevices[device].viewport;
+    const doubleTap = async () => {
+      await page.touchscreen.tap(width / 2, height / 2);
+      await page.touchscreen.tap(width / 2, height / 2);
+    };
+    await doubleTap();
+    check(await isFull(false), 'a double tap did not leave full-screen');
+    await checkPicture(page, 'portrait');
+    await doubleTap();
+    check(await isFull(true), 'a second double tap did not go full-screen again');
+    await page.setViewport({ ...puppeteer.KnownDevices[device].viewport, width: height, height: width,
+                             isLandscape: true });
+    await checkPicture(page, 'landscape');
+    await page.waitForFunction(() => document.body.dataset.finished !== undefined,
+                               { timeout: 60000, polling: 100 });
+    checkSixLines(consoleLines);
+    noErrors(consoleLines);
+    const status = await page.evaluate(() => document.body.dataset.finished);
+    check(status === '0', `the show ended with status ${status}`);
+    check(await isFull(false), 'the page is still full-screen after the show');
   } finally {
     await close();
   }
@@ -601,14 +675,46 @@ async function caseMessages(root) {
   }
 }
 
+// Times, in the page, each animation frame's callback: the page's own work for a frame (the
+// scene in WebAssembly and its WebGL calls, up to the swap), against the time from one frame
+// to the next, of which the rest is the browser's (its rasteriser, compositing, waiting for
+// the display). The show's lines are timed too: each statistics line ends a scene.
+function timeFrames() {
+  window.frameTimes = [];
+  window.lineTimes = [];
+  const request = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => request((time) => {
+    const start = performance.now();
+    callback(time);
+    window.frameTimes.push([start, performance.now() - start]);
+  });
+  const log = console.log;
+  console.log = function () {
+    window.lineTimes.push(performance.now());
+    return log.apply(console, arguments);
+  };
+}
+
 async function caseBench(root) {
-  const { page, consoleLines, close, readySeconds } = await open(root);
+  const { page, consoleLines, close, readySeconds } = await open(root, timeFrames);
   try {
     const end = await startAndWait(page, 120000);
-    const rates = logLines(consoleLines)
-      .map((line) => facts.statistics.map((stats) => line.match(stats)).find((match) => match))
-      .filter((match) => match).map((match) => Number(match[1]));
-    rates.forEach((fps, i) => console.log(`scene ${i + 1}: ${fps.toFixed(1)} fps`));
+    const { frameTimes, lineTimes, clickedAt } = await page.evaluate(
+      () => ({ frameTimes: window.frameTimes, lineTimes: window.lineTimes,
+               clickedAt: window.clickedAt }));
+    let from = clickedAt;
+    let scene = 0;
+    logLines(consoleLines).forEach((line, i) => {
+      const match = facts.statistics.map((stats) => line.match(stats)).find((m) => m);
+      if (!match) return;
+      const frames = frameTimes.filter(([start]) => start >= from && start < lineTimes[i]);
+      const work = frames.reduce((sum, [, ms]) => sum + ms, 0) / frames.length;
+      const interval = (frames[frames.length - 1][0] - frames[0][0]) / (frames.length - 1);
+      scene += 1;
+      console.log(`scene ${scene}: ${Number(match[1]).toFixed(1)} fps, a frame every ` +
+                  `${interval.toFixed(1)} ms, the page's work ${work.toFixed(1)} ms of it`);
+      from = lineTimes[i];
+    });
     console.log(`opening to click-to-start: ${readySeconds.toFixed(2)} s`);
     console.log(`click to end of show: ${end.seconds.toFixed(2)} s`);
   } finally {
@@ -619,10 +725,10 @@ async function caseBench(root) {
 async function main() {
   const [which, root, ...rest] = process.argv.slice(2);
   const named = options(rest);
-  const cases = { show: caseShow, keys: caseKeys, missing: caseMissing, frames: caseFrames,
-                  messages: caseMessages, bench: caseBench };
+  const cases = { show: caseShow, keys: caseKeys, touch: caseTouch, missing: caseMissing,
+                  frames: caseFrames, messages: caseMessages, bench: caseBench };
   if (!cases[which] || !root || !named.facts) {
-    console.error('usage: node page-test.js show|keys|missing|frames|messages|bench PAGE ' +
+    console.error('usage: node page-test.js show|keys|touch|missing|frames|messages|bench PAGE ' +
                   '--facts FILE [--browser chromium|firefox] [OPTIONS]');
     process.exit(2);
   }
