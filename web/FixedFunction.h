@@ -25,6 +25,8 @@
 // texture names, and the demo goes on as if nothing happened.
 #pragma once
 
+#include "Script.h"
+
 #include <GL/gl.h>
 
 #include <array>
@@ -106,7 +108,7 @@ private:
         std::array<Light, 8> lights;
         std::array<float, 4> colour{1, 1, 1, 1};
         GLfloat clearColour[4] = {0, 0, 0, 0};
-        GLint viewport[4] = {0, 0, 640, 480};
+        GLint viewport[4] = {0, 0, Script::width, Script::height};
         GLenum blendSource = GL_ONE;
         GLenum blendDestination = GL_ZERO;
         GLuint texture = 0;
