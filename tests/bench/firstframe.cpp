@@ -9,23 +9,17 @@
 
 namespace {
 
-bool written = false;
-
-void noteTime() {
-    written = true;
-    const char* path = std::getenv("ZOKK_FIRST_FRAME_FILE");
-    if (FILE* out = path ? std::fopen(path, "w") : nullptr) {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        std::fprintf(out, "%ld.%09ld\n", static_cast<long>(now.tv_sec), now.tv_nsec);
-        std::fclose(out);
-    }
-}
-
 const bool installed = [] {
-    FrameSeam::setSwap([](bool endsFrame) {
+    FrameSeam::setSwap([written = false](bool endsFrame) mutable {
         if (endsFrame && !written) {
-            noteTime();
+            written = true;
+            const char* path = std::getenv("ZOKK_FIRST_FRAME_FILE");
+            if (FILE* out = path ? std::fopen(path, "w") : nullptr) {
+                timespec now{};
+                clock_gettime(CLOCK_REALTIME, &now);
+                std::fprintf(out, "%ld.%09ld\n", static_cast<long>(now.tv_sec), now.tv_nsec);
+                std::fclose(out);
+            }
         }
         FrameSeam::present();
     });

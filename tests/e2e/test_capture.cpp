@@ -171,23 +171,14 @@ std::vector<float> musicFrom(long from, long count) {
     return samples;
 }
 
+// The level and the likeness of sounds between samples from and to, as ShowChecks measures.
 double rms(const std::vector<float>& s, size_t from, size_t to) {
-    double sum = 0;
-    for (size_t i = from; i < to; ++i) {
-        sum += s[i] * s[i];
-    }
-    return std::sqrt(sum / (to - from));
+    return showchecks::rms(s.data() + from, to - from);
 }
 
 double correlation(const std::vector<float>& a, const std::vector<float>& b, size_t from,
                    size_t to) {
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = from; i < to; ++i) {
-        ab += a[i] * b[i];
-        aa += a[i] * a[i];
-        bb += b[i] * b[i];
-    }
-    return ab / std::sqrt(aa * bb);
+    return showchecks::correlation(a.data() + from, b.data() + from, to - from);
 }
 
 // A seed whose first rand() draws make the same choices (values modulo `choices`) as draws

@@ -66,18 +66,7 @@ TEST(ZokkShow, PlaysAllFourScenesInOrderAndShowsEachOfThem) {
     expectCompleteShowOutput(demo.out());
     expectNoOwnErrors(demo.err());
 
-    const std::string dir = testimages::outputDir();
-    testimages::savePNG(dir + "/show-scene1.png", scene1);
-    testimages::savePNG(dir + "/show-scene2.png", scene2);
-    testimages::savePNG(dir + "/show-scene3.png", scene3);
-    testimages::savePNG(dir + "/show-scene4.png", scene4);
-    for (const testimages::Image* shot : {&scene1, &scene2, &scene3, &scene4}) {
-        ASSERT_EQ(shot->width, 640);
-        ASSERT_EQ(shot->height, 480);
-        EXPECT_GT(contrast(*shot), 20.0) << "a blank window";
-    }
-    // The still closing picture is the same on the screen as in the golden frame of scene 4.
-    EXPECT_TRUE(testimages::matchesReference(scene4, harness::reference("scene4-8000"), 24, 0.02));
+    expectScreenshotsOfTheShow("show", {scene1, scene2, scene3, scene4});
     // Scene 3's picture is mostly the folded background tile, not the strobe of scene 2.
     EXPECT_GT(testimages::differingFraction(scene2, scene3, 32), 0.5);
     EXPECT_GT(testimages::differingFraction(scene1, scene3, 32), 0.5);

@@ -48,6 +48,10 @@ bool savePNG(const std::string& path, const Image& image) {
     return png_image_write_to_file(&png, path.c_str(), 0, image.rgb.data(), 0, nullptr) != 0;
 }
 
+std::string reference(const std::string& name) {
+    return "tests/references/" + name + ".png";
+}
+
 std::string outputDir() {
     const char* env = std::getenv("ZOKK_TEST_OUT");
     std::string dir = env && *env ? env : "test-output";

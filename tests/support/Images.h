@@ -24,6 +24,9 @@ Image readFrame(int x = 0, int y = 0, int width = 640, int height = 480);
 bool loadPNG(const std::string& path, Image& out);
 bool savePNG(const std::string& path, const Image& image);
 
+// Path of a committed reference picture: tests/references/<name>.png.
+std::string reference(const std::string& name);
+
 // Where failure images go; created on demand.
 std::string outputDir();
 

@@ -26,10 +26,6 @@ testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed, Uint32 
     return frame;
 }
 
-std::string reference(const std::string& name) {
-    return "tests/references/" + name + ".png";
-}
-
 std::string Moment::name() const {
     return "scene" + std::to_string(scene) + "-" + std::to_string(ms);
 }
@@ -52,7 +48,7 @@ std::vector<Moment> goldenMoments() {
 }
 
 ::testing::AssertionResult matchesGolden(const testimages::Image& frame, const std::string& name) {
-    return testimages::matchesReference(frame, reference(name), 16, 0.01);
+    return testimages::matchesReference(frame, testimages::reference(name), 16, 0.01);
 }
 
 ::testing::AssertionResult matchesGolden(Scene& scene, const Moment& moment) {

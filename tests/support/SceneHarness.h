@@ -19,9 +19,6 @@ namespace harness {
 testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = 1,
                           Uint32 startTicks = 100000);
 
-// Path of a committed reference picture: tests/references/<name>.png.
-std::string reference(const std::string& name);
-
 // A moment of the show with a golden frame: ms into scene (counted from 1).
 struct Moment {
     int scene;

@@ -66,6 +66,20 @@ double contrast(const testimages::Image& image) {
     return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
 }
 
+void expectScreenshotsOfTheShow(const std::string& prefix,
+                                const std::vector<testimages::Image>& shots) {
+    ASSERT_EQ(shots.size(), static_cast<size_t>(Script::sceneCount));
+    for (size_t i = 0; i < shots.size(); ++i) {
+        const std::string name = prefix + "-scene" + std::to_string(i + 1);
+        testimages::savePNG(testimages::outputDir() + "/" + name + ".png", shots[i]);
+        EXPECT_EQ(shots[i].width, Script::width) << name;
+        EXPECT_EQ(shots[i].height, Script::height) << name;
+        EXPECT_GT(contrast(shots[i]), 20.0) << name << " is blank";
+    }
+    EXPECT_TRUE(
+        testimages::matchesReference(shots.back(), testimages::reference("scene4-8000"), 24, 0.02));
+}
+
 std::vector<float> leftChannel(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<float> left;

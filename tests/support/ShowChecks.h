@@ -24,6 +24,13 @@ int linesIn(const std::string& text);
 // Standard deviation of the grey level: near 0 for a blank window.
 double contrast(const testimages::Image& image);
 
+// Screenshots of a whole show on a display of the show's own size, one a scene in playing
+// order, saved as <prefix>-scene<N>.png in the test output for a look: each fills the display
+// and none is blank, and the last, of the still closing picture, is scene 4's golden frame
+// (within 24 levels a channel and 2 % of the pixels beyond, for the screen's scaling).
+void expectScreenshotsOfTheShow(const std::string& prefix,
+                                const std::vector<testimages::Image>& shots);
+
 // Reads raw signed 16-bit stereo samples; keeps the left channel.
 std::vector<float> leftChannel(const std::string& path);
 
