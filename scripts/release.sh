@@ -7,11 +7,20 @@
 #   zokk.mp4                                                       scripts/capture.sh
 # then SHA256SUMS and RELEASE.txt, and checks the sums. Where a file cannot be made, it says
 # which and why, still tries the others, and fails without writing the sums or the text.
+# The files are a function of the commit: made again from it, with the Debian packages that
+# RELEASE.txt names, they are the same bytes wherever and whenever they are made.
+#
+# Usage: scripts/release.sh --check
+# Makes the release, then makes it again elsewhere and compares (scripts/check-release.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+[ "${1:-}" != --check ] || exec "$root/scripts/check-release.sh"
 dist="$root/dist"
 mkdir -p "$dist"
 cd "$root"
+# Every file's time is the commit's.
+SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
+export SOURCE_DATE_EPOCH
 
 version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 arch=$(dpkg --print-architecture)
@@ -75,6 +84,49 @@ if command -v ffprobe >/dev/null; then
     [ -z "$audio" ] || about_video="$about_video, $audio sound"
 fi
 
+# What it takes to make the files again, as Debian's .buildinfo records it for a package: the
+# commit, its time, and the versions of the Debian packages whose programs made each file and
+# of the sources of the libraries that each file brings along.
+commit=$(git rev-parse HEAD)
+[ -z "$(git status --porcelain --untracked-files=no)" ] ||
+    commit="$commit, with changes not committed (no other copy makes these files)"
+made_by() { # FILE...: "package version" of the Debian packages that hold the files, wrapped
+    local file
+    for file in "$@"; do
+        dpkg-query -W -f='${Package} ${Version}\n' "$(dpkg -S "$(readlink -f "$file")" |
+            head -n 1 | cut -d: -f1)"
+    done | paste -sd, - | sed 's/,/, /g' | fold -s -w 84 | sed 's/ *$//; s/^/    /'
+}
+tool() { command -v "$1"; }
+library_of() { # PROGRAM LIBRARY: the library file the program loads
+    ldd "$(tool "$1")" | awk -v l="$2" 'index($1, l) == 1 { print $3 }'
+}
+sources_of() { # TARGET
+    "$root/scripts/build-libs.sh" "$1" --versions | paste -sd, - | sed 's/,/, /g' |
+        fold -s -w 84 | sed 's/ *$//; s/^/    /'
+}
+when=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')
+rebuild=$(
+    echo "- $deb and $tarball:"
+    made_by "$(tool g++)" "$(tool ld)" "$(tool cmake)" "$(tool dh)" "$(tool dpkg-buildpackage)" \
+        "$(tool patchelf)" "$(tool gzip)"
+    echo "  the libraries in the tarball, from Debian's sources and the pinned archive:"
+    sources_of linux
+    echo "- $zip:"
+    made_by "$(tool x86_64-w64-mingw32-g++-win32)" "$(tool x86_64-w64-mingw32-ld)" \
+        /usr/x86_64-w64-mingw32/lib/crt2.o "$(tool zip)"
+    echo "  its libraries, from Debian's sources and the pinned archive:"
+    sources_of windows
+    echo "- $page:"
+    made_by "$(tool emcc)" "$(em-config LLVM_ROOT)/clang" \
+        "$(em-config BINARYEN_ROOT)/bin/wasm-opt" "$(tool node)" "$(tool python3)"
+    echo "  its libraries, from Debian's sources:"
+    sources_of web
+    echo "- $video (drawn by Mesa's software OpenGL on Xvfb, encoded by FFmpeg's libx264 and aac):"
+    made_by "$(tool g++)" "$(tool Xvfb)" /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \
+        "$(tool ffmpeg)" "$(library_of ffmpeg libavcodec.so)" "$(library_of ffmpeg libx264.so)"
+)
+
 cat >"$dist/RELEASE.txt" <<TEXT
 zokk $version
 
@@ -88,8 +140,8 @@ Files
   Debian 12 (amd64) package. Install with: sudo apt install ./$deb
   Then start zokk from the menu (Games) or type zokk. Remove with: sudo apt remove zokk
   Needs: $depends
-  Made by scripts/package.sh: a hardened Release build, installed with cmake --install,
-  dependencies found by dpkg-shlibdeps, built with dpkg-deb and checked with lintian.
+  Made by scripts/package.sh: a hardened Release build by dpkg-buildpackage from debian/
+  (dh with its CMake build system), checked with lintian.
 - $tarball
   For any current 64-bit Linux, nothing to install: one folder that plays wherever it is
   unpacked. tar xzf $tarball, then start zokk in the unpacked
@@ -123,6 +175,14 @@ $bundled
 
 Every asset (the music, the pictures, the meshes and the icons) is made by the project's own
 generators from its source.
+
+Making the same files again
+The files are made from commit $commit
+with SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($when), the commit's time and the time of every
+file in them. scripts/release.sh in a clone of that commit, on
+Debian 12 (amd64) with the same versions of these packages, makes the same bytes in any
+folder, at any time, in any time zone and locale; scripts/release.sh --check shows it.
+$rebuild
 TEXT
 
 (cd "$dist" && sha256sum "${files[@]}" RELEASE.txt >SHA256SUMS && sha256sum -c SHA256SUMS)
