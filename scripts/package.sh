@@ -19,13 +19,15 @@ dist=$(cd "$dist" && pwd)
 SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
 export SOURCE_DATE_EPOCH
 
-# For the portable build, the package's flags (debian/rules): Debian's hardening flags and
-# --as-needed. CMake reads no CPPFLAGS, so they go with the compiler flags.
-buildflag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+# The portable build takes the package's flags, as debian/rules chooses them (Debian's
+# hardening flags and --as-needed). CMake reads no CPPFLAGS, so they go with the compiler flags.
+buildflag() {
+    make -s -f "$root/debian/rules" --eval 'flag: ; @dpkg-buildflags --get $(FLAG)' flag FLAG="$1"
+}
 cppflags=$(buildflag CPPFLAGS)
 flags="$(buildflag CXXFLAGS) $cppflags"
 cflags="$(buildflag CFLAGS) $cppflags"
-ldflags="$(buildflag LDFLAGS) -Wl,--as-needed"
+ldflags=$(buildflag LDFLAGS)
 # The package and the tarball are built in folders of their own: CMake keeps pkg-config's
 # answers, and the two find their libraries in different places.
 configure() { # PRESET FOLDER CMAKE-OPTIONS...

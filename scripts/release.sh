@@ -91,10 +91,17 @@ commit=$(git rev-parse HEAD)
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
     commit="$commit, with changes not committed (no other copy makes these files)"
 made_by() { # FILE...: "package version" of the Debian packages that hold the files, wrapped
-    local file
+    local file package
     for file in "$@"; do
-        dpkg-query -W -f='${Package} ${Version}\n' "$(dpkg -S "$(readlink -f "$file")" |
-            head -n 1 | cut -d: -f1)"
+        file=$(readlink -f "$file")
+        # Debian 12 registers the files of /bin and /lib there, not in /usr.
+        package=$( (dpkg -S "$file" || dpkg -S "${file#/usr}") 2>/dev/null | head -n 1 |
+            cut -d: -f1)
+        if [ -n "$package" ]; then
+            dpkg-query -W -f='${Package} ${Version}\n' "$package"
+        else
+            echo "$("$file" --version 2>&1 | head -n 1) (of no Debian package)"
+        fi
     done | paste -sd, - | sed 's/,/, /g' | fold -s -w 84 | sed 's/ *$//; s/^/    /'
 }
 tool() { command -v "$1"; }
