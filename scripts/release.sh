@@ -70,8 +70,12 @@ fi
 
 # What each file needs or brings, read from the files where they say it themselves.
 depends=$(dpkg-deb -f "$dist/$deb" Depends)
+listed() { # INDENT: the lines of standard input as one list, wrapped and indented
+    awk 'NR > 1 { printf ", " } { printf "%s", $0 } END { print "" }' |
+        fold -s -w $((90 - $1)) | sed "s/ *\$//; s/^/$(printf '%*s' "$1" '')/"
+}
 bundled=$(tar -tzf "$dist/$tarball" | sed -n 's|^[^/]*/lib/\(lib.*\.so\.[0-9]*\)$|\1|p' |
-    paste -sd, - | sed 's/,/, /g' | fold -s -w 88 | sed 's/ *$//; s/^/  /')
+    listed 2)
 about_video="recorded from the demo as it plays"
 if command -v ffprobe >/dev/null; then
     probe() { # STREAM ENTRIES FORMAT
@@ -89,7 +93,8 @@ fi
 # of the sources of the libraries that each file brings along.
 commit=$(git rev-parse HEAD)
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
-    commit="$commit, with changes not committed (no other copy makes these files)"
+    commit="$commit
+  and changes not committed, which no clone of it has"
 made_by() { # FILE...: "package version" of the Debian packages that hold the files, wrapped
     local file package
     for file in "$@"; do
@@ -102,15 +107,14 @@ made_by() { # FILE...: "package version" of the Debian packages that hold the fi
         else
             echo "$("$file" --version 2>&1 | head -n 1) (of no Debian package)"
         fi
-    done | paste -sd, - | sed 's/,/, /g' | fold -s -w 84 | sed 's/ *$//; s/^/    /'
+    done | listed 4
 }
 tool() { command -v "$1"; }
 library_of() { # PROGRAM LIBRARY: the library file the program loads
     ldd "$(tool "$1")" | awk -v l="$2" 'index($1, l) == 1 { print $3 }'
 }
 sources_of() { # TARGET
-    "$root/scripts/build-libs.sh" "$1" --versions | paste -sd, - | sed 's/,/, /g' |
-        fold -s -w 84 | sed 's/ *$//; s/^/    /'
+    "$root/scripts/build-libs.sh" "$1" --versions | listed 4
 }
 when=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')
 rebuild=$(
@@ -184,11 +188,12 @@ Every asset (the music, the pictures, the meshes and the icons) is made by the p
 generators from its source.
 
 Making the same files again
-The files are made from commit $commit
-with SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($when), the commit's time and the time of every
-file in them. scripts/release.sh in a clone of that commit, on
-Debian 12 (amd64) with the same versions of these packages, makes the same bytes in any
-folder, at any time, in any time zone and locale; scripts/release.sh --check shows it.
+Commit: $commit
+SOURCE_DATE_EPOCH: $SOURCE_DATE_EPOCH ($when)
+  the commit's time, which every file has
+scripts/release.sh in a clone of that commit, on Debian 12 (amd64) with the versions of
+these Debian packages, makes the same bytes in any folder, at any time, in any time zone
+and locale; scripts/release.sh --check shows it. Its programs came from:
 $rebuild
 TEXT
 
