@@ -13,6 +13,8 @@
 #   --ship DEST FILE...  copies the FILEs into DEST, where they are not yet, and beside them
 #                    every library of the prefix they need, directly or through each other,
 #                    made ready to ship (windows and linux).
+#   --versions       prints the sources' versions, "<package> <version>" a line, and nothing
+#                    else (fetching what is not yet unpacked, building nothing).
 #
 # Targets:
 #   windows  64-bit Windows, cross-compiled with MinGW-w64 (cmake/mingw-w64-x86_64.cmake)
@@ -31,7 +33,7 @@
 # as it is; a change of version or recipe builds a new one beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:?usage: build-libs.sh TARGET (windows, linux, web, fuzz) [--for DIR | --ship DEST FILE...]}
+target=${1:?usage: build-libs.sh TARGET [--for DIR | --ship DEST FILE... | --versions]}
 shift
 cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
 jobs=${ZOKK_JOBS:-$(nproc)}
@@ -65,13 +67,14 @@ windows)
     toolchain="$root/cmake/mingw-w64-x86_64.cmake"
     recipe_files=("$toolchain")
     export CFLAGS="-O2"
-    export LDFLAGS="-static-libgcc"
+    # No time stamp in the DLLs: the same recipe builds the same bytes.
+    export LDFLAGS="-static-libgcc -Wl,--no-insert-timestamp"
     target_cmake() {
         printf '%s\n' -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZOKK_DEPS_PREFIX="$prefix"
     }
     # zlib1.dll, the name zlib's own Windows build gives it.
     target_zlib() {
-        $cc -shared -static-libgcc -o "$prefix/bin/zlib1.dll" ./*.o \
+        $cc -shared -static-libgcc -Wl,--no-insert-timestamp -o "$prefix/bin/zlib1.dll" ./*.o \
             -Wl,--out-implib,"$prefix/lib/libz.dll.a"
     }
     # OpenGL 1.1 and GLU are Windows' own opengl32.dll and glu32.dll, described for
@@ -85,7 +88,11 @@ windows)
     }
     # Windows' own DLLs are left to Windows.
     target_needs() { $host-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'; }
-    target_ship() { $host-strip --strip-unneeded -o "$2" "$1"; }
+    # strip gives what it writes the time of SOURCE_DATE_EPOCH, or of now when that is not
+    # set: without one, none (as the prefix's DLLs have).
+    target_ship() {
+        SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-0} $host-strip --strip-unneeded -o "$2" "$1"
+    }
     ship_dir=bin
     ;;
 linux)
@@ -152,6 +159,10 @@ sources="$cache/sources"
 exec 9>"$cache/sources.lock"
 flock 9
 versions=$("$root/scripts/debian-source.sh" "$sources" "${libraries[@]}")
+if [ "${1:-}" = --versions ]; then
+    echo "$versions"
+    exit 0
+fi
 exec 9>"$cache/$target.lock"
 flock 9
 key=$({
@@ -197,6 +208,9 @@ echo "build-libs: building for $target into $prefix:" >&2
 echo "$versions" | sed 's/^/  /' >&2
 work="$cache/work-$target-$key"
 rm -rf "$work" "$prefix"
+# No path of this machine in what is built: the names of the sources (which SDL's assertions
+# keep, and the debug information) and of the prefix start at the cache, wherever it is.
+export CFLAGS="$CFLAGS -ffile-prefix-map=$cache/="
 mkdir -p "$work" "$prefix/bin" "$prefix/include" "$prefix/lib/pkgconfig"
 
 # Every build finds the prefix's headers, libraries and pkg-config files, and nothing else

@@ -8,6 +8,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --windows
+# The time of the commit, for the link and strip (the PE files' time stamps) and the zip.
+SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
+export SOURCE_DATE_EPOCH
 build="$root/build-windows"
 prefix=$("$root/scripts/build-libs.sh" windows --for "$build")
 (cd "$root" && cmake --preset windows -DZOKK_DEPS_PREFIX="$prefix" >/dev/null &&
@@ -45,7 +48,15 @@ What it writes for the curious (frame rates per scene) ends up in stdout.txt bes
 zokk.exe, any error in stderr.txt.
 EOF
 
+# The zip holds nothing of the machine or the moment it was made on: every entry has the
+# commit's time (which zip keeps as local time, hence UTC), the same modes whatever the umask,
+# no owner (-X), and the entries are in the order of their names.
+find "$stage" -type d -exec chmod 0755 {} +
+find "$stage" -type f -exec chmod 0644 {} +
+chmod 0755 "$stage"/*.exe "$stage"/*.dll
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 mkdir -p "$root/dist"
 rm -f "$root/dist/$name.zip"
-(cd "$build/stage" && zip -q -r -X -9 "$root/dist/$name.zip" "$name")
+(cd "$build/stage" && find "$name" | LC_ALL=C sort |
+    TZ=UTC0 zip -q -X -9 "$root/dist/$name.zip" -@)
 echo "$root/dist/$name.zip"

@@ -13,7 +13,7 @@ packages=(
 )
 # Each option adds a group: --tests what the tests and the benchmark need (and with them every
 # group that a test builds and runs: the capture, the Windows build, the web page, the package);
-# --fuzz what the PNG fuzzer needs. Options combine.
+# --fuzz what the PNG fuzzer needs; --check what the release's check needs. Options combine.
 tests=(
     googletest libgtest-dev
     xvfb xauth xdotool libx11-dev libgl1-mesa-dri
@@ -30,14 +30,19 @@ web=(emscripten chromium firefox-esr dpkg-dev)
 command -v npm >/dev/null || web+=(nodejs npm)
 # The package and the portable tarball; the tarball's SDL2 is built with the headers of every
 # video and sound back end it loads at run time (X11, Wayland, PipeWire, PulseAudio, ALSA).
-package=(dpkg-dev lintian bubblewrap patchelf
+package=(dpkg-dev debhelper build-essential lintian bubblewrap patchelf
     libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev
     libxxf86vm-dev libgl-dev libegl-dev libwayland-dev libxkbcommon-dev wayland-protocols
     libdecor-0-dev libpipewire-0.3-dev libpulse-dev libasound2-dev)
+# The release's check compares its two makings with diffoscope (without the tools it would
+# recommend for formats the release does not have).
+check=(diffoscope-minimal unzip)
 fuzz=(clang dpkg-dev)
 for option in "$@"; do
     case "$option" in
-    --tests) packages+=("${tests[@]}" "${capture[@]}" "${windows[@]}" "${web[@]}" "${package[@]}") ;;
+    --tests) packages+=("${tests[@]}" "${capture[@]}" "${windows[@]}" "${web[@]}" "${package[@]}"
+        "${check[@]}") ;;
+    --check) packages+=("${check[@]}") ;;
     --capture) packages+=("${capture[@]}") ;;
     --windows) packages+=("${windows[@]}") ;;
     --web) packages+=("${web[@]}") ;;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: scripts/package.sh
 # Builds zokk optimised and hardened, and makes in dist/:
-#   zokk_<version>_<arch>.deb              the Debian package (checked with lintian)
+#   zokk_<version>_<arch>.deb              the Debian package, made with debian/ by
+#                                          dpkg-buildpackage (checked with lintian)
 #   zokk-<version>-linux-<cpu>.tar.gz      one folder that plays wherever it is unpacked, with
 #                                          the libraries a desktop may lack
 # The version is the one project() sets in CMakeLists.txt. ZOKK_DIST and ZOKK_PACKAGE_BUILD
@@ -15,16 +16,18 @@ mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)
 
 # The same sources give the same bytes: file times in both archives come from the last commit.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null ||
-    date +%s)}
+SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
+export SOURCE_DATE_EPOCH
 
-# Debian's hardening flags; --as-needed keeps libraries the program uses no symbol of out of
-# its dependencies. CMake reads no CPPFLAGS, so they go with the compiler flags.
-buildflag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+# The portable build takes the package's flags, as debian/rules chooses them (Debian's
+# hardening flags and --as-needed). CMake reads no CPPFLAGS, so they go with the compiler flags.
+buildflag() {
+    make -s -f "$root/debian/rules" --eval 'flag: ; @dpkg-buildflags --get $(FLAG)' flag FLAG="$1"
+}
 cppflags=$(buildflag CPPFLAGS)
 flags="$(buildflag CXXFLAGS) $cppflags"
 cflags="$(buildflag CFLAGS) $cppflags"
-ldflags="$(buildflag LDFLAGS) -Wl,--as-needed"
+ldflags=$(buildflag LDFLAGS)
 # The package and the tarball are built in folders of their own: CMake keeps pkg-config's
 # answers, and the two find their libraries in different places.
 configure() { # PRESET FOLDER CMAKE-OPTIONS...
@@ -37,46 +40,32 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 arch=$(dpkg --print-architecture)
 
-# The Debian package, from the installed tree.
-configure package "$build/deb"
-version=$(sed -n 's/^Version: //p' "$build/deb/packaging/control")
-deb="$dist/zokk_${version}_${arch}.deb"
-pkg="$stage/deb"
-DESTDIR="$pkg" cmake --install "$build/deb" >/dev/null
-# Stripped as Debian's own packaging tools strip: the build's comment and notes go too.
-strip --remove-section=.comment --remove-section=.note "$pkg/usr/lib/games/zokk/zokk"
-mkdir -p "$pkg/DEBIAN"
-
-# dpkg-shlibdeps needs a package's source tree around it; a throwaway one does. Any warning
-# (a library linked but not used, an unknown library) fails the package.
-mkdir -p "$stage/skeleton/debian"
-printf 'Source: zokk\n\nPackage: zokk\nArchitecture: any\n' >"$stage/skeleton/debian/control"
-depends=$(cd "$stage/skeleton" &&
-    dpkg-shlibdeps -O -e"$pkg/usr/lib/games/zokk/zokk" 2>"$stage/shlibdeps.err" |
-    sed -n 's/^shlibs:Depends=//p')
-if [ -s "$stage/shlibdeps.err" ] || [ -z "$depends" ]; then
-    cat "$stage/shlibdeps.err" >&2
-    echo "package: dpkg-shlibdeps found no clean dependencies" >&2
+# The Debian package, built the Debian way: dpkg-buildpackage with debian/ (dh and its CMake
+# build system) in a copy of the sources, the files that git tracks or would track as they are
+# in the working tree, with debian/changelog written for the version project() sets. It makes
+# the source package too, and lintian checks both: its errors and warnings fail the package,
+# which is then not left in dist/; its notes are shown.
+version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+rm -rf "$build/deb"
+tree="$build/deb/zokk-$version"
+mkdir -p "$tree"
+git -C "$root" ls-files -z --cached --others --exclude-standard |
+    tar -C "$root" --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -C "$tree" -xf -
+sed "s/@PROJECT_VERSION@/$version/" "$tree/debian/changelog.in" >"$tree/debian/changelog"
+(cd "$tree" && dpkg-buildpackage -us -uc -j"$(nproc)") >"$build/deb/build.log" 2>&1 || {
+    tail -n 40 "$build/deb/build.log" >&2
+    echo "package: dpkg-buildpackage failed (log: $build/deb/build.log)" >&2
     exit 1
-fi
-size=$(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
-sed -e "s/\${Architecture}/$arch/" -e "s/\${Installed-Size}/$size/" \
-    -e "s/\${shlibs:Depends}/$depends/" "$build/deb/packaging/control" >"$pkg/DEBIAN/control"
-(cd "$pkg" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) \
-    >"$pkg/DEBIAN/md5sums"
-find "$pkg" -type d -exec chmod 0755 {} +
-find "$pkg/DEBIAN" -type f -exec chmod 0644 {} +
+}
+deb="$dist/zokk_${version}_${arch}.deb"
 rm -f "$deb"
-dpkg-deb --root-owner-group -Zxz --build "$pkg" "$deb" >/dev/null
-echo "package: $deb"
-echo "package: depends on $depends"
-# Lintian's errors and warnings both fail the package, which is then not left in dist/; its
-# notes are shown.
-lintian --fail-on error,warning --info "$deb" || {
-    rm -f "$deb"
+lintian --fail-on error,warning --info "$build/deb/zokk_${version}_${arch}.changes" || {
     echo "package: lintian rejects the package" >&2
     exit 1
 }
+cp "$build/deb/zokk_${version}_${arch}.deb" "$deb"
+echo "package: $deb"
+echo "package: depends on $(dpkg-deb -f "$deb" Depends)"
 
 # The portable folder: the same program and data beside a launcher that finds its own folder,
 # with GCC's runtime and GLU linked in and, in lib/, the libraries that a desktop may lack,

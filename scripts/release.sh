@@ -7,11 +7,20 @@
 #   zokk.mp4                                                       scripts/capture.sh
 # then SHA256SUMS and RELEASE.txt, and checks the sums. Where a file cannot be made, it says
 # which and why, still tries the others, and fails without writing the sums or the text.
+# The files are a function of the commit: made again from it, with the Debian packages that
+# RELEASE.txt names, they are the same bytes wherever and whenever they are made.
+#
+# Usage: scripts/release.sh --check
+# Makes the release, then makes it again elsewhere and compares (scripts/check-release.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+[ "${1:-}" != --check ] || exec "$root/scripts/check-release.sh"
 dist="$root/dist"
 mkdir -p "$dist"
 cd "$root"
+# Every file's time is the commit's.
+SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
+export SOURCE_DATE_EPOCH
 
 version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 arch=$(dpkg --print-architecture)
@@ -61,8 +70,12 @@ fi
 
 # What each file needs or brings, read from the files where they say it themselves.
 depends=$(dpkg-deb -f "$dist/$deb" Depends)
+listed() { # INDENT: the lines of standard input as one list, wrapped and indented
+    awk 'NR > 1 { printf ", " } { printf "%s", $0 } END { print "" }' |
+        fold -s -w $((90 - $1)) | sed "s/ *\$//; s/^/$(printf '%*s' "$1" '')/"
+}
 bundled=$(tar -tzf "$dist/$tarball" | sed -n 's|^[^/]*/lib/\(lib.*\.so\.[0-9]*\)$|\1|p' |
-    paste -sd, - | sed 's/,/, /g' | fold -s -w 88 | sed 's/ *$//; s/^/  /')
+    listed 2)
 about_video="recorded from the demo as it plays"
 if command -v ffprobe >/dev/null; then
     probe() { # STREAM ENTRIES FORMAT
@@ -74,6 +87,56 @@ if command -v ffprobe >/dev/null; then
     audio=$(probe a:0 stream=codec_name default=nw=1:nk=1)
     [ -z "$audio" ] || about_video="$about_video, $audio sound"
 fi
+
+# What it takes to make the files again, as Debian's .buildinfo records it for a package: the
+# commit, its time, and the versions of the Debian packages whose programs made each file and
+# of the sources of the libraries that each file brings along.
+commit=$(git rev-parse HEAD)
+[ -z "$(git status --porcelain --untracked-files=no)" ] ||
+    commit="$commit
+  and changes not committed, which no clone of it has"
+made_by() { # FILE...: "package version" of the Debian packages that hold the files, wrapped
+    local file package
+    for file in "$@"; do
+        file=$(readlink -f "$file")
+        # Debian 12 registers the files of /bin and /lib there, not in /usr.
+        package=$( (dpkg -S "$file" || dpkg -S "${file#/usr}") 2>/dev/null | head -n 1 |
+            cut -d: -f1)
+        if [ -n "$package" ]; then
+            dpkg-query -W -f='${Package} ${Version}\n' "$package"
+        else
+            echo "$("$file" --version 2>&1 | head -n 1) (of no Debian package)"
+        fi
+    done | listed 4
+}
+tool() { command -v "$1"; }
+library_of() { # PROGRAM LIBRARY: the library file the program loads
+    ldd "$(tool "$1")" | awk -v l="$2" 'index($1, l) == 1 { print $3 }'
+}
+sources_of() { # TARGET
+    "$root/scripts/build-libs.sh" "$1" --versions | listed 4
+}
+when=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')
+rebuild=$(
+    echo "- $deb and $tarball:"
+    made_by "$(tool g++)" "$(tool ld)" "$(tool cmake)" "$(tool dh)" "$(tool dpkg-buildpackage)" \
+        "$(tool patchelf)" "$(tool gzip)"
+    echo "  the libraries in the tarball, from Debian's sources and the pinned archive:"
+    sources_of linux
+    echo "- $zip:"
+    made_by "$(tool x86_64-w64-mingw32-g++-win32)" "$(tool x86_64-w64-mingw32-ld)" \
+        /usr/x86_64-w64-mingw32/lib/crt2.o "$(tool zip)"
+    echo "  its libraries, from Debian's sources and the pinned archive:"
+    sources_of windows
+    echo "- $page:"
+    made_by "$(tool emcc)" "$(em-config LLVM_ROOT)/clang" \
+        "$(em-config BINARYEN_ROOT)/bin/wasm-opt" "$(tool node)" "$(tool python3)"
+    echo "  its libraries, from Debian's sources:"
+    sources_of web
+    echo "- $video (drawn by Mesa's software OpenGL on Xvfb, encoded by FFmpeg's libx264 and aac):"
+    made_by "$(tool g++)" "$(tool Xvfb)" /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \
+        "$(tool ffmpeg)" "$(library_of ffmpeg libavcodec.so)" "$(library_of ffmpeg libx264.so)"
+)
 
 cat >"$dist/RELEASE.txt" <<TEXT
 zokk $version
@@ -88,8 +151,8 @@ Files
   Debian 12 (amd64) package. Install with: sudo apt install ./$deb
   Then start zokk from the menu (Games) or type zokk. Remove with: sudo apt remove zokk
   Needs: $depends
-  Made by scripts/package.sh: a hardened Release build, installed with cmake --install,
-  dependencies found by dpkg-shlibdeps, built with dpkg-deb and checked with lintian.
+  Made by scripts/package.sh: a hardened Release build by dpkg-buildpackage from debian/
+  (dh with its CMake build system), checked with lintian.
 - $tarball
   For any current 64-bit Linux, nothing to install: one folder that plays wherever it is
   unpacked. tar xzf $tarball, then start zokk in the unpacked
@@ -123,6 +186,15 @@ $bundled
 
 Every asset (the music, the pictures, the meshes and the icons) is made by the project's own
 generators from its source.
+
+Making the same files again
+Commit: $commit
+SOURCE_DATE_EPOCH: $SOURCE_DATE_EPOCH ($when)
+  the commit's time, which every file has
+scripts/release.sh in a clone of that commit, on Debian 12 (amd64) with the versions of
+these Debian packages, makes the same bytes in any folder, at any time, in any time zone
+and locale; scripts/release.sh --check shows it. Its programs came from:
+$rebuild
 TEXT
 
 (cd "$dist" && sha256sum "${files[@]}" RELEASE.txt >SHA256SUMS && sha256sum -c SHA256SUMS)

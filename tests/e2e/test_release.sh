@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The release is a function of its commit. Run by CTest from the repository root: the commit
+# checked out there (what is not committed is not tested) is cloned into a folder of the
+# test's own, where `scripts/release.sh --check` makes the release, makes it again in another
+# clone with another time zone, locale, umask and home folder, compares and scans them
+# (scripts/check-release.sh). It must find
+#   - all seven files of the release the same, byte for byte;
+#   - no file, nor anything inside the .deb, the tarball, the zip or the page, that names the
+#     folders the releases were made in, the library cache or the home folders.
+# The check's output and diffoscope's reports are kept in test-output/release/.
+set -uo pipefail
+root=$(pwd)
+scratch=$(mktemp -d /tmp/zokk-release-XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+out=${ZOKK_TEST_OUT:-$root/build-test/test-output}/release
+rm -rf "$out"
+mkdir -p "$out"
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+git clone -q --no-checkout "$root" "$scratch/zokk" &&
+    git -C "$scratch/zokk" checkout -q --detach "$(git -C "$root" rev-parse HEAD)" || exit 1
+(cd "$scratch/zokk" && scripts/release.sh --check) >"$out/check.log" 2>&1
+status=$?
+cp -r "$scratch/zokk/build-check/." "$out/" 2>/dev/null
+
+[ "$status" = 0 ] || fail "the check ended with status $status: $(tail -n 5 "$out/check.log")"
+same=$(grep -c '^check-release: same: ' "$out/check.log")
+[ "$same" = 7 ] || fail "$same of the release's 7 files are the same made twice;" \
+    "$(grep -A 40 '^check-release: DIFFERS: ' "$out/check.log")"
+! grep '^check-release: NAMES A FOLDER: ' "$out/check.log" >&2 ||
+    fail "files of the release name a folder of the machine that made them (above)"
+
+[ "$failures" = 0 ] || exit 1
+grep -E '^check-release: (the release took|no file names)' "$out/check.log"
+echo "release: made twice, the same 7 files, naming no folder of the machine"
