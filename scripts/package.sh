@@ -52,7 +52,7 @@ mkdir -p "$tree"
 git -C "$root" ls-files -z --cached --others --exclude-standard |
     tar -C "$root" --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -C "$tree" -xf -
 sed "s/@PROJECT_VERSION@/$version/" "$tree/debian/changelog.in" >"$tree/debian/changelog"
-(cd "$tree" && dpkg-buildpackage -us -uc -j"$(nproc)") >"$build/deb/build.log" 2>&1 || {
+(cd "$tree" && dpkg-buildpackage -us -uc -j"${ZOKK_JOBS:-$(nproc)}") >"$build/deb/build.log" 2>&1 || {
     tail -n 40 "$build/deb/build.log" >&2
     echo "package: dpkg-buildpackage failed (log: $build/deb/build.log)" >&2
     exit 1
