@@ -3,9 +3,9 @@
 // stepped clock and the benchmark's first-frame probe all stand on it. The show itself always
 // calls SDL_GetTicks and SDL_GL_SwapBuffers; this file stands in for those two calls.
 //
-// Built into the show's library it defines __wrap_SDL_GetTicks and __wrap_SDL_GL_SwapBuffers,
-// which a program linked with --wrap=SDL_GetTicks and --wrap=SDL_GL_SwapBuffers (the zokkseam
-// target's options) calls instead of SDL's. Built with ZOKK_SEAM_PRELOAD, into a library
+// Built into the show's library it defines the link-time stand-ins of the two calls, which a
+// program linked with --wrap=SDL_GetTicks and --wrap=SDL_GL_SwapBuffers (the zokkseam target's
+// options) calls instead of SDL's. Built with ZOKK_SEAM_PRELOAD, into a library
 // preloaded into a program that must stay unchanged, it defines SDL_GetTicks and
 // SDL_GL_SwapBuffers themselves and finds SDL's behind it.
 //
