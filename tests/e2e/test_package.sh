@@ -16,18 +16,7 @@
 #     Debian 13 systems made by scripts/debian-root.sh that have none of its libraries.
 #     Where the package mirror cannot give such a system, that is said, and the test ends
 #     as skipped (77) when nothing failed.
-set -uo pipefail
-root=$(pwd)
-scratch=$(mktemp -d /tmp/zokk-package-XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
-out=${ZOKK_TEST_OUT:-$root/build-test/test-output}/package
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/shell-test.sh" package
 
 # --- build -------------------------------------------------------------------------------
 ZOKK_DIST="$scratch/dist" "$root/scripts/package.sh" >"$out/package.log" 2>&1 || {

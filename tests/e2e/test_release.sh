@@ -8,18 +8,7 @@
 #   - no file, nor anything inside the .deb, the tarball, the zip or the page, that names the
 #     folders the releases were made in, the library cache or the home folders.
 # The check's output and diffoscope's reports are kept in test-output/release/.
-set -uo pipefail
-root=$(pwd)
-scratch=$(mktemp -d /tmp/zokk-release-XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
-out=${ZOKK_TEST_OUT:-$root/build-test/test-output}/release
-rm -rf "$out"
-mkdir -p "$out"
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/shell-test.sh" release
 
 git clone -q --no-checkout "$root" "$scratch/zokk" &&
     git -C "$scratch/zokk" checkout -q --detach "$(git -C "$root" rev-parse HEAD)" || exit 1
