@@ -533,10 +533,14 @@ void FixedFunction::begin(GLenum mode) {
 }
 
 void FixedFunction::vertex(GLfloat x, GLfloat y, GLfloat z) {
-    vertices.push_back(Vertex{{x, y, z},
-                              {currentTexCoord[0], currentTexCoord[1]},
-                              {level(state.colour[0]), level(state.colour[1]),
-                               level(state.colour[2]), level(state.colour[3])}});
+    vertices.push_back(
+        Vertex{{x, y, z},
+               {currentTexCoord[0], currentTexCoord[1]},
+               {state.colour[0], state.colour[1], state.colour[2], state.colour[3]}});
+}
+
+void FixedFunction::colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    state.colour = {level(r), level(g), level(b), level(a)};
 }
 
 void FixedFunction::lightVertices() {
