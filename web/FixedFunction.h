@@ -151,6 +151,7 @@ private:
     void pass();
     void lightVertices();
     size_t upload(const std::vector<Vertex>& list);
+    void prepareProgram();
     size_t prepare(const std::vector<Vertex>& list);
     void point(size_t offset);
     void draw(GLenum mode, const std::vector<Vertex>& list);
@@ -171,10 +172,12 @@ private:
     std::vector<Vertex> expanded;
     std::vector<Vertex> visible;
     // The last block drawn as edges, and its edges: pairs of indices into it, each edge once.
+    // WebGL keeps both, the block in a buffer of its own, for as long as the block comes again.
     std::vector<Vertex> edgeBlock;
     size_t edgeCorners = 0;
     std::vector<unsigned short> edges;
     GLuint edgeIndices = 0;
+    GLuint edgeVertices = 0;
 
     // What WebGL has been given, when passedKnown: pass() brings it to state.
     State passed;
