@@ -208,6 +208,7 @@ void FixedFunction::build() {
     emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<long>(indices.size() * 2),
                             indices.data(), GL_STATIC_DRAW);
     emscripten_glGenBuffers(1, &edgeIndices);
+    emscripten_glGenBuffers(1, &edgeVertices);
     edgeBlock.clear();
 }
 
@@ -229,6 +230,7 @@ FixedFunction::~FixedFunction() {
     emscripten_glDeleteBuffers(1, &buffer);
     emscripten_glDeleteBuffers(1, &quadIndices);
     emscripten_glDeleteBuffers(1, &edgeIndices);
+    emscripten_glDeleteBuffers(1, &edgeVertices);
     for (const Program& p : programs) {
         if (p.id != 0) {
             emscripten_glDeleteProgram(p.id);
@@ -462,6 +464,7 @@ void FixedFunction::restore() {
     zokk_forget(0, buffer);
     zokk_forget(0, quadIndices);
     zokk_forget(0, edgeIndices);
+    zokk_forget(0, edgeVertices);
     build();
     for (auto& [name, info] : textures) {
         if (name == 0) {
@@ -533,10 +536,14 @@ void FixedFunction::begin(GLenum mode) {
 }
 
 void FixedFunction::vertex(GLfloat x, GLfloat y, GLfloat z) {
-    vertices.push_back(Vertex{{x, y, z},
-                              {currentTexCoord[0], currentTexCoord[1]},
-                              {level(state.colour[0]), level(state.colour[1]),
-                               level(state.colour[2]), level(state.colour[3])}});
+    vertices.push_back(
+        Vertex{{x, y, z},
+               {currentTexCoord[0], currentTexCoord[1]},
+               {state.colour[0], state.colour[1], state.colour[2], state.colour[3]}});
+}
+
+void FixedFunction::colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    state.colour = {level(r), level(g), level(b), level(a)};
 }
 
 void FixedFunction::lightVertices() {
@@ -633,11 +640,19 @@ void FixedFunction::drawEdges(size_t corners) {
         emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<long>(edges.size() * 2),
                                 edges.data(), GL_STATIC_DRAW);
         emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, edgeVertices);
+        emscripten_glBufferData(GL_ARRAY_BUFFER,
+                                static_cast<long>(vertices.size() * sizeof(Vertex)),
+                                vertices.data(), GL_STATIC_DRAW);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
     }
     if (edges.empty()) {
         return;
     }
-    point(prepare(vertices));
+    prepareProgram();
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, edgeVertices);
+    point(0);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
     emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, edgeIndices);
     emscripten_glDrawElements(GL_LINES, static_cast<GLsizei>(edges.size()), GL_UNSIGNED_SHORT,
                               nullptr);
@@ -664,9 +679,8 @@ size_t FixedFunction::upload(const std::vector<Vertex>& list) {
     return offset;
 }
 
-// Makes ready to draw: the state passed on, the program for it and its uniforms, and the
-// vertices uploaded; returns where they start in the buffer.
-size_t FixedFunction::prepare(const std::vector<Vertex>& list) {
+// Makes ready to draw: the state passed on, and the program for it with its uniforms.
+void FixedFunction::prepareProgram() {
     pass();
     Variant variant = Plain;
     const auto found = textures.find(state.texture);
@@ -691,6 +705,12 @@ size_t FixedFunction::prepare(const std::vector<Vertex>& list) {
             p.size[1] = size[1];
         }
     }
+}
+
+// Makes ready to draw the list: the program as prepareProgram, and the vertices uploaded;
+// returns where they start in the buffer.
+size_t FixedFunction::prepare(const std::vector<Vertex>& list) {
+    prepareProgram();
     return upload(list);
 }
 

@@ -82,7 +82,7 @@ public:
     void end();
     void vertex(GLfloat x, GLfloat y, GLfloat z);
     void texCoord(GLfloat s, GLfloat t) { currentTexCoord = {s, t}; }
-    void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state.colour = {r, g, b, a}; }
+    void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
 
     // Makes the program, the buffer, every texture and the passed-on state again, after the
     // browser has given back a lost context.
@@ -106,7 +106,8 @@ private:
         bool lighting = false;
         bool polygonLines = false;
         std::array<Light, 8> lights;
-        std::array<float, 4> colour{1, 1, 1, 1};
+        // The current colour as the vertices carry it, a byte a channel.
+        std::array<unsigned char, 4> colour{255, 255, 255, 255};
         GLfloat clearColour[4] = {0, 0, 0, 0};
         GLint viewport[4] = {0, 0, Script::width, Script::height};
         GLenum blendSource = GL_ONE;
@@ -150,6 +151,7 @@ private:
     void pass();
     void lightVertices();
     size_t upload(const std::vector<Vertex>& list);
+    void prepareProgram();
     size_t prepare(const std::vector<Vertex>& list);
     void point(size_t offset);
     void draw(GLenum mode, const std::vector<Vertex>& list);
@@ -170,10 +172,12 @@ private:
     std::vector<Vertex> expanded;
     std::vector<Vertex> visible;
     // The last block drawn as edges, and its edges: pairs of indices into it, each edge once.
+    // WebGL keeps both, the block in a buffer of its own, for as long as the block comes again.
     std::vector<Vertex> edgeBlock;
     size_t edgeCorners = 0;
     std::vector<unsigned short> edges;
     GLuint edgeIndices = 0;
+    GLuint edgeVertices = 0;
 
     // What WebGL has been given, when passedKnown: pass() brings it to state.
     State passed;

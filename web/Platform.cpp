@@ -10,13 +10,35 @@
 extern "C" {
 // Defined in zokk.js (the page's JavaScript library).
 void zokk_present(void);
+Uint32 zokk_ticks(void);
 int zokk_frame_seed(void);
 int zokk_context_restored(void);
 }
 
 namespace {
 SwapCounter swaps;
+// The tick count the current pass of the loop has read, once it has read one.
+bool ticksRead = false;
+Uint32 passTicks = 0;
 } // namespace
+
+// A pass of the main loop reads the clock once, at its first SDL_GetTicks after the swap that
+// begins it, and every later read until the next swap gives that count. A distorted grid reads
+// the tick count at each of its tens of thousands of corners, and a call out to JavaScript
+// for each costs the page milliseconds a frame; the desktop's clock advances within a frame
+// too, but by less than its millisecond resolution shows across one grid. Before the first
+// swap (while the scenes are built) every read is the clock's, so the show starts its time
+// when its first scene does.
+extern "C" Uint32 SDL_GetTicks(void) {
+    if (swaps.swaps() == 0) {
+        return zokk_ticks();
+    }
+    if (!ticksRead) {
+        passTicks = zokk_ticks();
+        ticksRead = true;
+    }
+    return passTicks;
+}
 
 // A swap that ends a scene's frame presents it and waits for the browser's next animation
 // frame, which also hands the browser its turn to show it and to deliver input. The swap that
@@ -34,6 +56,7 @@ extern "C" void SDL_GL_SwapBuffers(void) {
     if (swaps.endsFrame()) {
         zokk_present();
     }
+    ticksRead = false;
     // A test that puts the scenes at chosen moments also fixes the random numbers of the next
     // frame.
     const int seed = zokk_frame_seed();

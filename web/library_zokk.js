@@ -110,8 +110,9 @@ mergeInto(LibraryManager.library, {
     if (ZokkMusic.playing && ZokkMusic.playing.path === path) ZokkMusic.stop();
   },
 
-  SDL_GetTicks__deps: ['$SDL'],
-  SDL_GetTicks: function() {
+  // The clock behind SDL_GetTicks (Platform.cpp), in milliseconds since SDL started.
+  zokk_ticks__deps: ['$SDL'],
+  zokk_ticks: function() {
     var clock = globalThis['zokkClock'];
     if (clock && clock['ticks'] !== undefined) return clock['ticks'] | 0;
     return (Date.now() - SDL.startTime) | 0;
