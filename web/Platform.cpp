@@ -25,10 +25,10 @@ Uint32 passTicks = 0;
 // A pass of the main loop reads the clock once, at its first SDL_GetTicks after the swap that
 // begins it, and every later read until the next swap gives that count. A distorted grid reads
 // the tick count at each of its tens of thousands of corners, and a call out to JavaScript
-// for each costs the page milliseconds a frame; the desktop's clock advances within a frame
-// too, but by less than its millisecond resolution shows across one grid. Before the first
-// swap (while the scenes are built) every read is the clock's, so the show starts its time
-// when its first scene does.
+// for each costs the page milliseconds a frame. On the desktop the clock may move on by a few
+// milliseconds while one grid is drawn, which shifts the ripple by far less than a texel; the
+// page draws each frame at one moment instead. Before the first swap (while the scenes are
+// built) every read is the clock's, so the show starts its time when its first scene does.
 extern "C" Uint32 SDL_GetTicks(void) {
     if (swaps.swaps() == 0) {
         return zokk_ticks();
