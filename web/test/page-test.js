@@ -393,8 +393,12 @@ async function caseTouch(root) {
       .then(() => true, () => false);
     await page.tap('#card');
     check(await isFull(true), 'the tap that started the show did not go full-screen');
-    check(await page.evaluate(() => window.orientationLocks.join()) === 'landscape',
-          `orientation locks asked: ${await page.evaluate(() => window.orientationLocks)}`);
+    // The page asks for landscape when the browser reports full-screen, which may come after.
+    const locks = await page.waitForFunction(() => window.orientationLocks.length > 0 &&
+                                                   window.orientationLocks.join(),
+                                             { timeout: 5000, polling: 20 })
+      .then((handle) => handle.jsonValue(), () => '');
+    check(locks === 'landscape', `orientation locks asked: "${locks}"`);
     const { width, height } = puppeteer.KnownDevices[device].viewport;
     const doubleTap = async () => {
       await page.touchscreen.tap(width / 2, height / 2);
