@@ -2,6 +2,8 @@
 
 #include "WebGL.h"
 
+#include <emscripten/html5.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -186,6 +188,13 @@ void FixedFunction::build() {
     emscripten_glUseProgram(0);
     current = Variants;
     passedKnown = false;
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_get_context_attributes(emscripten_webgl_get_current_context(), &attributes);
+    copyFramebuffer = 0;
+    copyAttached = 0;
+    if (attributes.majorVersion >= 2) {
+        emscripten_glGenFramebuffers(1, &copyFramebuffer);
+    }
     emscripten_glGenBuffers(1, &buffer);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
     bufferSize = 0;
@@ -231,6 +240,9 @@ FixedFunction::~FixedFunction() {
     emscripten_glDeleteBuffers(1, &quadIndices);
     emscripten_glDeleteBuffers(1, &edgeIndices);
     emscripten_glDeleteBuffers(1, &edgeVertices);
+    if (copyFramebuffer != 0) {
+        emscripten_glDeleteFramebuffers(1, &copyFramebuffer);
+    }
     for (const Program& p : programs) {
         if (p.id != 0) {
             emscripten_glDeleteProgram(p.id);
@@ -381,6 +393,10 @@ void FixedFunction::deleteTextures(GLsizei count, const GLuint* names) {
         if (passed.texture == names[i]) {
             passed.texture = 0;
         }
+        // And detaches it from a framebuffer; the name may come back for another texture.
+        if (copyAttached == names[i]) {
+            copyAttached = 0;
+        }
     }
     emscripten_glDeleteTextures(count, names);
 }
@@ -425,7 +441,19 @@ void FixedFunction::copyTexImage(GLint x, GLint y, GLsizei width, GLsizei height
     TextureInfo& info = textures[state.texture];
     if (info.hasImage && info.format == GL_RGB && info.pixels.empty() && info.width == width &&
         info.height == height) {
-        emscripten_glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, y, width, height);
+        if (copyFramebuffer == 0) {
+            emscripten_glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, y, width, height);
+            return;
+        }
+        emscripten_glBindFramebuffer(GL_DRAW_FRAMEBUFFER, copyFramebuffer);
+        if (copyAttached != state.texture) {
+            emscripten_glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                              GL_TEXTURE_2D, state.texture, 0);
+            copyAttached = state.texture;
+        }
+        emscripten_glBlitFramebuffer(x, y, x + width, y + height, 0, 0, width, height,
+                                     GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        emscripten_glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         return;
     }
     emscripten_glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, x, y, width, height, 0);

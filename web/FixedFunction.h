@@ -188,4 +188,8 @@ private:
     size_t bufferSize = 0; // bytes
     size_t bufferUsed = 0; // bytes written since the last wrap
     GLuint quadIndices = 0;
+    // With WebGL 2, the frame is copied into a texture through this framebuffer (0 without):
+    // a blit from the canvas costs the browser less than copyTexSubImage2D's conversion.
+    GLuint copyFramebuffer = 0;
+    GLuint copyAttached = 0; // the texture attached to it
 };

@@ -14,6 +14,9 @@
 #define GL_FRAGMENT_SHADER 0x8B30
 #define GL_COMPILE_STATUS 0x8B81
 #define GL_CLAMP_TO_EDGE 0x812F
+#define GL_READ_FRAMEBUFFER 0x8CA8
+#define GL_DRAW_FRAMEBUFFER 0x8CA9
+#define GL_COLOR_ATTACHMENT0 0x8CE0
 
 extern "C" {
 // The page's own (library_zokk.js): a texture name with a WebGL texture behind it while there
@@ -35,6 +38,15 @@ void emscripten_glBindTexture(GLenum target, GLuint texture);
 void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                              GLsizei height, GLint border, GLenum format, GLenum type,
                              const void* pixels);
+void emscripten_glGenFramebuffers(GLsizei count, GLuint* framebuffers);
+void emscripten_glDeleteFramebuffers(GLsizei count, const GLuint* framebuffers);
+void emscripten_glBindFramebuffer(GLenum target, GLuint framebuffer);
+void emscripten_glFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget,
+                                       GLuint texture, GLint level);
+// WebGL 2 only.
+void emscripten_glBlitFramebuffer(GLint srcX0, GLint srcY0, GLint srcX1, GLint srcY1, GLint dstX0,
+                                  GLint dstY0, GLint dstX1, GLint dstY1, GLbitfield mask,
+                                  GLenum filter);
 void emscripten_glCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x,
                                  GLint y, GLsizei width, GLsizei height, GLint border);
 void emscripten_glCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset,

@@ -209,10 +209,20 @@ mergeInto(LibraryManager.library, {
 
   // A lost WebGL context comes back only if the page asks for it by cancelling the loss. The
   // next swap after its return rebuilds the GL layer (FixedFunction::restore).
+  // SDL asks for WebGL 2 wherever the browser knows it; a browser that refuses it here (as
+  // some do for a GPU they distrust) gives WebGL 1, and the show plays on that.
   $ZokkContext__postset: 'addOnInit(function() { ZokkContext.watch(Module["canvas"]); });',
+  $ZokkContext__deps: ['$Browser'],
   $ZokkContext: {
     restored: false,
     watch: function(canvas) {
+      var create = Browser.createContext;
+      Browser.createContext = function(canvas, useWebGL, setInModule, attributes) {
+        var ctx = create(canvas, useWebGL, setInModule, attributes);
+        if (ctx || !useWebGL) return ctx;
+        var webgl1 = Object.assign({}, attributes, {majorVersion: 1});
+        return create(canvas, useWebGL, setInModule, webgl1);
+      };
       canvas.addEventListener('webglcontextlost', function(event) { event.preventDefault(); });
       canvas.addEventListener('webglcontextrestored', function() { ZokkContext.restored = true; });
     },

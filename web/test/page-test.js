@@ -21,7 +21,8 @@
 //   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
 //            and --out DIR, where failing comparisons leave actual, expected and difference);
 //            with --lose 1,3 the WebGL context is lost in those scenes and given back 300 ms
-//            later, and the frames after it are compared as well
+//            later, and the frames after it are compared as well; the page plays on WebGL 2,
+//            or on WebGL 1 when --webgl 1 takes WebGL 2 from the browser
 //   messages what the page says when its WebGL context is lost for good, when the browser has
 //            no WebGL, when its own code throws, and when its data do not load
 // --browser firefox plays in Firefox; Chromium is the default.
@@ -87,20 +88,23 @@ function serve(root, withheld) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// The browser of this run (--browser).
+// The browser of this run (--browser), and whether it offers WebGL 2 (--webgl).
 let browserName = 'chromium';
+let webgl2 = true;
 
 async function launch(profile, webgl) {
   if (browserName === 'firefox') {
     return puppeteer.launch({
       browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false,
       userDataDir: profile,
-      extraPrefsFirefox: Object.assign({}, firefoxPrefs, webgl ? {} : { 'webgl.disabled': true }),
+      extraPrefsFirefox: Object.assign({}, firefoxPrefs, webgl ? {} : { 'webgl.disabled': true },
+                                       webgl2 ? {} : { 'webgl.enable-webgl2': false }),
     });
   }
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
-    args: chromiumFlags.concat(webgl ? [] : ['--disable-webgl']),
+    args: chromiumFlags.concat(webgl ? [] : ['--disable-webgl'],
+                               webgl2 ? [] : ['--disable-webgl2']),
   });
 }
 
@@ -599,6 +603,8 @@ async function caseFrames(root, named) {
     check(end.status === '0', `the show ended with status ${end.status}`);
     checkSixLines(consoleLines);
     noErrors(consoleLines);
+    const version = await page.evaluate(() => Module.ctx.getParameter(Module.ctx.VERSION));
+    check(/WebGL 2/.test(version) === webgl2, `the page drew with ${version}`);
     const restored = await page.evaluate(() => window.restored);
     check(restored.length === losses.length,
           `${losses.length} contexts lost, ${restored.length} drawn again`);
@@ -733,10 +739,11 @@ async function main() {
                   frames: caseFrames, messages: caseMessages, bench: caseBench };
   if (!cases[which] || !root || !named.facts) {
     console.error('usage: node page-test.js show|keys|touch|missing|frames|messages|bench PAGE ' +
-                  '--facts FILE [--browser chromium|firefox] [OPTIONS]');
+                  '--facts FILE [--browser chromium|firefox] [--webgl 1] [OPTIONS]');
     process.exit(2);
   }
   browserName = named.browser || 'chromium';
+  webgl2 = named.webgl !== '1';
   facts = readFacts(named.facts);
   await cases[which](path.resolve(root), named);
   if (failures.length) {
