@@ -77,8 +77,9 @@ const char* const variantDefines[] = {
 };
 
 // Quads are drawn as two triangles each through one index buffer made once, for blocks of up
-// to this many quads (WebGL's indices are 16-bit); a larger block is drawn in parts.
-const size_t quadsPerDraw = 16384;
+// to this many quads (WebGL's indices are 16-bit, and WebGL 2 takes index 65535 to restart
+// primitives); a larger block is drawn in parts.
+const size_t quadsPerDraw = 16383;
 
 GLuint compile(GLenum kind, const char* defines, const char* source) {
     const GLuint shader = emscripten_glCreateShader(kind);
@@ -618,7 +619,8 @@ void FixedFunction::end() {
     vertices.resize(vertices.size() / corners * corners);
     if (!state.polygonLines) {
         corners == 4 ? drawQuads() : draw(GL_TRIANGLES, vertices);
-    } else if (vertices.size() <= 65536) {
+    } else if (vertices.size() <= 65535) {
+        // 16-bit indices, short of 65535, which restarts primitives in WebGL 2.
         drawEdges(corners);
     } else {
         expanded.clear();
