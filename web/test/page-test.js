@@ -645,8 +645,8 @@ async function caseMessages(root) {
     await action(page);
   };
   await expectWords(root, 'context lost for good', /^The browser has taken the graphics away/, {
-    act: inScene1((page) => page.evaluate(() => Module.canvas.getContext('webgl')
-      .getExtension('WEBGL_lose_context').loseContext())),
+    act: inScene1((page) => page.evaluate(
+      () => Module.ctx.getExtension('WEBGL_lose_context').loseContext())),
   });
   await expectWords(root, 'no WebGL', /^This browser cannot show zokk: it offers no WebGL\.$/, {
     webgl: false, ready: false,
