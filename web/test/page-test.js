@@ -167,15 +167,27 @@ function timeClicks() {
   }).observe(document, { attributes: true, subtree: true });
 }
 
-async function startAndWait(page, timeout) {
-  await page.click('#card');
+// Waits for the show to end; says how it ended, and when after the click that started it.
+async function waitForEnd(page, timeout) {
   await page.waitForFunction(() => document.body.dataset.finished !== undefined,
-                             { timeout, polling: 100 });
+                             { timeout, polling: 50 });
   return {
     seconds: await page.evaluate(() => (window.finishedAt - window.clickedAt) / 1000),
     status: await page.evaluate(() => document.body.dataset.finished),
     message: await page.evaluate(() => document.getElementById('message').textContent),
   };
+}
+
+async function startAndWait(page, timeout) {
+  await page.click('#card');
+  return waitForEnd(page, timeout);
+}
+
+// Waits up to 5 s for the page to be full-screen (on) or not, and says whether it came to be.
+function fullScreenComes(page, on) {
+  return page.waitForFunction((on) => !!document.fullscreenElement === on,
+                              { timeout: 5000, polling: 20 }, on)
+    .then(() => true, () => false);
 }
 
 // A statistics line's printf format as a pattern: the frame count (%u) a whole number, the
@@ -322,13 +334,10 @@ async function caseKeys(root) {
     // opens full-screen, and f in scene 1 takes it back.
     await page.click('#card');
     const fullScreen = () => document.fullscreenElement && document.fullscreenElement.id;
-    const waitFor = (test) => page.waitForFunction(test, { timeout: 5000, polling: 20 })
-      .catch(() => {});
-    await waitFor(() => document.fullscreenElement);
+    await fullScreenComes(page, true);
     check(await page.evaluate(fullScreen) === 'frame', 'the click did not put the page full-screen');
     await page.keyboard.press('f');
-    await waitFor(() => !document.fullscreenElement);
-    check(await page.evaluate(() => !document.fullscreenElement), 'f did not leave full-screen');
+    check(await fullScreenComes(page, false), 'f did not leave full-screen');
     // Scene 1 has ended once its line is on the console; scene 2 runs for 3 s after it.
     const deadline = Date.now() + 60000;
     while (!logLines(consoleLines).length && Date.now() < deadline) {
@@ -339,26 +348,23 @@ async function caseKeys(root) {
     const lockable = await page.evaluate(() => !!(navigator.keyboard && navigator.keyboard.lock));
     const locked = await page.evaluate(() => window.keyboardLocks.length);
     await page.keyboard.press('f');
-    await waitFor(() => document.fullscreenElement);
+    await fullScreenComes(page, true);
     check(await page.evaluate(fullScreen) === 'frame', 'f in scene 2 did not go full-screen');
     if (lockable) {
-      await waitFor(`window.keyboardLocks.length > ${locked}`);
+      await page.waitForFunction(`window.keyboardLocks.length > ${locked}`,
+                                 { timeout: 5000, polling: 20 }).catch(() => {});
       const locks = await page.evaluate(() => window.keyboardLocks);
       check(locks.length > locked && locks.every((keys) => keys === 'Escape'),
             `keyboard locks: ${JSON.stringify(locks)}`);
     }
     await page.keyboard.press('Escape');
-    await page.waitForFunction(() => document.body.dataset.finished !== undefined,
-                               { timeout: 10000, polling: 50 });
+    const { status } = await waitForEnd(page, 10000);
     const lines = logLines(consoleLines);
     check(lines.length === 1 && facts.statistics[0].test(lines[0]),
           `console lines: ${JSON.stringify(lines)}`);
     noErrors(consoleLines);
-    const status = await page.evaluate(() => document.body.dataset.finished);
     check(status === '0', `Escape ended the show with status ${status}`);
-    await waitFor(() => !document.fullscreenElement);
-    check(await page.evaluate(() => !document.fullscreenElement),
-          'the page is still full-screen after the show');
+    check(await fullScreenComes(page, false), 'the page is still full-screen after the show');
     console.log(`Escape in full-screen ended the show (${lockable ? 'keyboard lock' : 'no lock'})`);
   } finally {
     await close();
@@ -392,11 +398,8 @@ async function caseTouch(root) {
   try {
     const words = await page.evaluate(() => document.getElementById('message').textContent);
     check(words === 'Tap to start', `on a phone the card says "${words}"`);
-    const isFull = (on) => page.waitForFunction((on) => !!document.fullscreenElement === on,
-                                                { timeout: 5000, polling: 20 }, on)
-      .then(() => true, () => false);
     await page.tap('#card');
-    check(await isFull(true), 'the tap that started the show did not go full-screen');
+    check(await fullScreenComes(page, true), 'the tap that started the show did not go full-screen');
     // The page asks for landscape when the browser reports full-screen, which may come after.
     const locks = await page.waitForFunction(() => window.orientationLocks.length > 0 &&
                                                    window.orientationLocks.join(),
@@ -409,20 +412,18 @@ async function caseTouch(root) {
       await page.touchscreen.tap(width / 2, height / 2);
     };
     await doubleTap();
-    check(await isFull(false), 'a double tap did not leave full-screen');
+    check(await fullScreenComes(page, false), 'a double tap did not leave full-screen');
     await checkPicture(page, 'portrait');
     await doubleTap();
-    check(await isFull(true), 'a second double tap did not go full-screen again');
+    check(await fullScreenComes(page, true), 'a second double tap did not go full-screen again');
     await page.setViewport({ ...puppeteer.KnownDevices[device].viewport, width: height, height: width,
                              isLandscape: true });
     await checkPicture(page, 'landscape');
-    await page.waitForFunction(() => document.body.dataset.finished !== undefined,
-                               { timeout: 60000, polling: 100 });
+    const { status } = await waitForEnd(page, 60000);
     checkSixLines(consoleLines);
     noErrors(consoleLines);
-    const status = await page.evaluate(() => document.body.dataset.finished);
     check(status === '0', `the show ended with status ${status}`);
-    check(await isFull(false), 'the page is still full-screen after the show');
+    check(await fullScreenComes(page, false), 'the page is still full-screen after the show');
   } finally {
     await close();
   }
