@@ -18,6 +18,10 @@
 # cannot be made or checked.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ $# -ne 0 ] && [ $# -ne 2 ]; then
+    sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2
+    exit 2
+fi
 "$root/scripts/install-deps.sh" --check
 cache=$(mkdir -p "${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}" &&
     cd "${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}" && pwd)
@@ -31,7 +35,7 @@ homes=("$HOME")
 if [ $# -eq 2 ]; then
     a=$(cd "$1" && pwd)
     b=$(cd "$2" && pwd)
-elif [ $# -eq 0 ]; then
+else
     commit=$(git -C "$root" rev-parse HEAD)
     if [ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]; then
         echo "check-release: $root has changes not committed; a release is made from a commit" >&2
@@ -69,9 +73,6 @@ elif [ $# -eq 0 ]; then
     again=$((SECONDS - start))
     echo "check-release: the release took $here s here and $again s elsewhere"
     b="$clone/dist"
-else
-    sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2
-    exit 2
 fi
 [ -s "$a/SHA256SUMS" ] || { echo "check-release: $a holds no release (no SHA256SUMS)" >&2; exit 2; }
 mapfile -t files < <(echo SHA256SUMS && awk '{ print $2 }' "$a/SHA256SUMS")
