@@ -10,9 +10,9 @@
 // SDL_GL_SwapBuffers themselves and finds SDL's behind it.
 //
 // By default both pass straight through to SDL. A program sets a clock to read instead of SDL's
-// counter, and an action for every swap, told whether that swap ends a scene's frame (as
-// SwapCounter tells the show's two swaps per pass apart); the action presents the frame with
-// present() when it wants it shown. Setting either is safe from a static initialiser.
+// counter, and an action for every swap; each swap of the show ends a frame of a scene, and
+// the action presents it with present() when it wants it shown. Setting either is safe from
+// a static initialiser.
 #pragma once
 
 #include <SDL.h>
@@ -22,16 +22,15 @@ class FrameSeam {
 public:
     // What SDL_GetTicks returns; an empty function gives SDL's own counter back.
     static void setClock(std::function<Uint32()> clock);
-    // Runs swap(endsFrame) at every swap instead of presenting it; an empty function presents
-    // every swap again.
-    static void setSwap(std::function<void(bool endsFrame)> swap);
+    // Runs swap() at every swap instead of presenting it; an empty function presents every
+    // swap again.
+    static void setSwap(std::function<void()> swap);
 
     // SDL's own clock and buffer swap, whatever is set.
     static Uint32 sdlTicks();
     static void present();
 
-    // Swaps since the program started or since the last resetSwaps; the count decides which
-    // swaps end a frame.
+    // Swaps since the program started or since the last resetSwaps.
     static unsigned swaps();
     static void resetSwaps();
 };

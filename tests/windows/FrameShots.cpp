@@ -29,8 +29,8 @@ namespace {
 
 const Uint32 sceneStart = 100000;
 
-// One pass of the main loop: it handles the events (a swap), maybe switches scenes, and draws
-// one frame of the current scene (another swap).
+// One pass of the main loop: it handles the events, maybe switches scenes, and draws one frame
+// of the current scene, which its swap ends.
 struct Pass {
     Uint32 ticks;
     // At a scene's end: the loop's first reading sees the scene over, every later one finds
@@ -75,7 +75,7 @@ std::vector<Pass> planFrom(const char* shots) {
 }
 
 std::vector<Pass> plan;
-size_t next = 0; // the pass that the next events swap begins
+size_t pass = 0; // the pass under way, once the plan is read
 Uint32 ticks = sceneStart;
 bool restartAtNextRead = false;
 GnuRandom random;
@@ -91,7 +91,24 @@ void writeFrame(const std::string& path) {
     std::fclose(file);
 }
 
+// Sets the clock and the random numbers for pass k of the plan.
+void begin(size_t k) {
+    pass = k;
+    if (k < plan.size()) {
+        ticks = plan[k].ticks;
+        restartAtNextRead = plan[k].restart;
+        if (plan[k].seeded) {
+            random.seed(1);
+        }
+    }
+}
+
 Uint32 readClock() {
+    // The first pass begins with the first reading, when the first scene starts.
+    if (plan.empty()) {
+        plan = planFrom(std::getenv("ZOKK_SHOTS"));
+        begin(0);
+    }
     const Uint32 now = ticks;
     if (restartAtNextRead) {
         restartAtNextRead = false;
@@ -100,24 +117,13 @@ Uint32 readClock() {
     return now;
 }
 
-void swap(bool endsFrame) {
-    if (plan.empty()) {
-        plan = planFrom(std::getenv("ZOKK_SHOTS"));
-    }
-    // The events' swap begins a pass and sets its clock; the scene's swap ends its frame.
-    if (!endsFrame) {
-        if (next < plan.size()) {
-            ticks = plan[next].ticks;
-            restartAtNextRead = plan[next].restart;
-            if (plan[next].seeded) {
-                random.seed(1);
-            }
-            ++next;
-        }
-    } else if (next > 0 && !plan[next - 1].shot.empty()) {
-        writeFrame(plan[next - 1].shot);
+// The scene's swap ends its pass's frame; the next pass begins behind it.
+void swap() {
+    if (pass < plan.size() && !plan[pass].shot.empty()) {
+        writeFrame(plan[pass].shot);
     }
     FrameSeam::present();
+    begin(pass + 1);
 }
 
 const bool installed = [] {
