@@ -1,8 +1,8 @@
 // The frame test's build of zokk.exe (zokk-frames.exe): the demo's own main, script, scenes and
 // loop, on a clock and a swap set through FrameSeam that step through chosen moments of each
 // scene and write those frames out, and with rand and srand wrapped to the GNU C library's
-// generator (web/GnuRandom). Its frames are then the ones the golden-frame tests draw
-// on Linux (tests/support/SceneHarness): each scene started at tick 100000, rand() seeded with
+// generator (seam/GnuRandom, as the page's). Its frames are then the ones the golden-frame tests
+// draw on Linux (tests/support/SceneHarness): each scene started at tick 100000, rand() seeded with
 // 1 before each of two frames at the moment, the second one kept.
 //
 // ZOKK_SHOTS lists the moments as "<scene>-<ms>" words, scenes counted from 1, in playing

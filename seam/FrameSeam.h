@@ -3,11 +3,12 @@
 // stepped clock and the benchmark's first-frame probe all stand on it. The show itself always
 // calls SDL_GetTicks and SDL_GL_SwapBuffers; this file stands in for those two calls.
 //
-// Built into the show's library it defines the link-time stand-ins of the two calls, which a
-// program linked with --wrap=SDL_GetTicks and --wrap=SDL_GL_SwapBuffers (the zokkseam target's
-// options) calls instead of SDL's. Built with ZOKK_SEAM_PRELOAD, into a library
-// preloaded into a program that must stay unchanged, it defines SDL_GetTicks and
-// SDL_GL_SwapBuffers themselves and finds SDL's behind it.
+// Never part of the show's library or a shipped program: built as the zokkseam library, it
+// defines the link-time stand-ins of the two calls, which a program linked with
+// --wrap=SDL_GetTicks and --wrap=SDL_GL_SwapBuffers (zokkseam's options) calls instead of SDL's.
+// Built with ZOKK_SEAM_PRELOAD, into a library preloaded into a program that must stay
+// unchanged, it defines SDL_GetTicks and SDL_GL_SwapBuffers themselves and finds SDL's behind
+// it.
 //
 // By default both pass straight through to SDL. A program sets a clock to read instead of SDL's
 // counter, and an action for every swap; each swap of the show ends a frame of a scene, and
