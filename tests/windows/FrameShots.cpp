@@ -2,14 +2,14 @@
 // loop, on a clock and a swap set through FrameSeam that step through chosen moments of each
 // scene and write those frames out, and with rand and srand wrapped to the GNU C library's
 // generator (seam/GnuRandom, as the page's). Its frames are then the ones the golden-frame tests
-// draw on Linux (tests/support/SceneHarness): each scene started at tick 100000, rand() seeded with
-// 1 before each of two frames at the moment, the second one kept.
+// draw on Linux, by the same rules (tests/support/GoldenFrame.h).
 //
 // ZOKK_SHOTS lists the moments as "<scene>-<ms>" words, scenes counted from 1, in playing
 // order and each before its scene's end. Every such frame is written to shot-<scene>-<ms>.rgb
 // in the working directory: RGB of the script's size, bottom row first, as OpenGL reads it.
 #include "FrameSeam.h"
 #include "GnuRandom.h"
+#include "GoldenFrame.h"
 #include "Script.h"
 
 #include <GL/gl.h>
@@ -27,7 +27,7 @@ void __wrap_srand(unsigned seed);
 
 namespace {
 
-const Uint32 sceneStart = 100000;
+using golden::sceneStart;
 
 // One pass of the main loop: it handles the events, maybe switches scenes, and draws one frame
 // of the current scene, which its swap ends.
@@ -37,7 +37,7 @@ struct Pass {
     // the clock back at sceneStart, where the next scene starts. (The ending scene's statistics
     // line then reads a running time of 0: this build's standard output is not the show's.)
     bool restart;
-    bool seeded;      // rand() is seeded with 1 before the frame
+    bool seeded;      // rand() is seeded with golden::seed before the frame
     std::string shot; // the frame is written to this file
 };
 
@@ -65,7 +65,9 @@ std::vector<Pass> planFrom(const char* shots) {
         for (; scene < wanted; ++scene) {
             plan.push_back({sceneStart + Script::durations[scene - 1], true, false, ""});
         }
-        plan.push_back({sceneStart + ms, false, true, ""});
+        for (int frame = 1; frame < golden::framesDrawn; ++frame) {
+            plan.push_back({sceneStart + ms, false, true, ""});
+        }
         plan.push_back({sceneStart + ms, false, true, "shot-" + word + ".rgb"});
     }
     for (; scene <= Script::sceneCount; ++scene) {
@@ -98,7 +100,7 @@ void begin(size_t k) {
         ticks = plan[k].ticks;
         restartAtNextRead = plan[k].restart;
         if (plan[k].seeded) {
-            random.seed(1);
+            random.seed(golden::seed);
         }
     }
 }
