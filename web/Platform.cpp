@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 extern "C" {
-// Defined in zokk.js (the page's JavaScript library).
+// Defined in library_zokk.js, the page's JavaScript library.
 void zokk_present(void);
 Uint32 zokk_ticks(void);
 int zokk_frame_seed(void);
