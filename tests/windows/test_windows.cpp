@@ -244,9 +244,16 @@ TEST(ZokkOnWindows, PlaysTheMusicFrom30SecondsInFadingIn) {
     removeTree(dir);
 }
 
+// Started by its path from another working folder, which holds the data/ that the show reads
+// there: its standard output still goes to stdout.txt beside zokk.exe, not into the working
+// folder.
 TEST(ZokkOnWindows, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     const std::string dir = copyOfZip();
-    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}}, dir);
+    char scratch[] = "/tmp/zokk-elsewhere-XXXXXX";
+    const std::string elsewhere = mkdtemp(scratch);
+    ASSERT_EQ(std::system(("cp -r '" + dir + "/data' '" + elsewhere + "/'").c_str()), 0);
+    Demo demo(Env{{"SDL_AUDIODRIVER", "dummy"}, {"ZOKK_WINDOWS_EXE", dir + "/zokk.exe"}},
+              elsewhere);
     const double shown = windowAppears(demo, 60);
     ASSERT_GT(shown, 0) << "no window";
     sleepUntil(shown + 7.8);
@@ -261,8 +268,11 @@ TEST(ZokkOnWindows, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     EXPECT_EQ(linesIn(out), 1) << out;
     EXPECT_NE(out.find(Script::statisticsLabels[0]), std::string::npos) << out;
     EXPECT_FALSE(exists(dir + "/stderr.txt")) << e2e::readFile(dir + "/stderr.txt");
+    EXPECT_FALSE(exists(elsewhere + "/stdout.txt")) << "written into the working folder";
+    EXPECT_FALSE(exists(elsewhere + "/stderr.txt")) << "written into the working folder";
     EXPECT_GT(titleShown(scene2), 0.85) << "Escape was not pressed during scene 2";
     removeTree(dir);
+    removeTree(elsewhere);
 }
 
 class ZokkOnWindowsMissingPicture : public ::testing::TestWithParam<const char*> {};
