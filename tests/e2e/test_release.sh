@@ -23,6 +23,15 @@ same=$(grep -c '^check-release: same: ' "$out/check.log")
 ! grep '^check-release: NAMES A FOLDER: ' "$out/check.log" >&2 ||
     fail "files of the release name a folder of the machine that made them (above)"
 
+# The release's video, as the README describes it (the capture test's ReleaseVideo cases).
+video="$scratch/zokk/dist/zokk.mp4"
+if [ -f "$video" ]; then
+    ZOKK_RELEASE_VIDEO="$video" "$ZOKK_CAPTURE_TESTS" --gtest_filter='ReleaseVideo.*' \
+        >"$out/video.log" 2>&1 || fail "the release's video: $(grep -A 12 Failure "$out/video.log")"
+else
+    fail "the release made no video"
+fi
+
 [ "$failures" = 0 ] || exit 1
 grep -E '^check-release: (the release took|no file names)' "$out/check.log"
 echo "release: made twice, the same 7 files, naming no folder of the machine"
