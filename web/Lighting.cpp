@@ -80,9 +80,11 @@ Lighting::Colour Lighting::colourAt(const Matrix::Vector3& eye,
 }
 
 void Lighting::light(const Matrix& modelview, std::vector<Vertex>& vertices) const {
-    const Matrix::Vector3 normal = modelview.transformNormal(objectNormal);
+    // A copy of its own, which the colours written below cannot change, stays in registers.
+    const Matrix m = modelview;
+    const Matrix::Vector3 normal = m.transformNormal(objectNormal);
     for (Vertex& v : vertices) {
-        const Matrix::Vector eye = modelview.transformPoint(v.position);
+        const Matrix::Vector eye = m.transformPoint(v.position);
         const Colour lit = colourAt({eye[0], eye[1], eye[2]}, normal);
         for (int k = 0; k < 4; ++k) {
             v.colour[k] = Vertex::channel(lit[k]);

@@ -83,15 +83,6 @@ Matrix Matrix::operator*(const Matrix& other) const {
     return r;
 }
 
-Matrix::Vector Matrix::transform(const Vector& v) const {
-    const float* m = elements.data();
-    Vector r;
-    for (int row = 0; row < 4; ++row) {
-        r[row] = m[row] * v[0] + m[4 + row] * v[1] + m[8 + row] * v[2] + m[12 + row] * v[3];
-    }
-    return r;
-}
-
 Matrix::Vector3 Matrix::transformNormal(const Vector3& n) const {
     const float* m = elements.data();
     const float a = m[0], b = m[4], c = m[8];

@@ -35,8 +35,15 @@ public:
 
     // this * other: other's transform first, as glMultMatrix makes the current matrix.
     Matrix operator*(const Matrix& other) const;
-    // this * v, for a column vector v.
-    Vector transform(const Vector& v) const;
+    // this * v, for a column vector v. Inline: culling and lighting run it for every corner.
+    Vector transform(const Vector& v) const {
+        const float* m = elements.data();
+        Vector r;
+        for (int row = 0; row < 4; ++row) {
+            r[row] = m[row] * v[0] + m[4 + row] * v[1] + m[8 + row] * v[2] + m[12 + row] * v[3];
+        }
+        return r;
+    }
     // A point (w = 1) through the matrix, all four coordinates.
     Vector transformPoint(const float p[3]) const { return transform({p[0], p[1], p[2], 1.0f}); }
     // A normal through the inverse transpose of the upper 3 x 3, as OpenGL carries normals into

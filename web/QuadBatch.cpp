@@ -23,11 +23,13 @@ std::vector<unsigned short> QuadBatch::indexPattern() {
 }
 
 void QuadBatch::keepVisible(const Matrix& mvp, const std::vector<Vertex>& block) {
+    // A copy of its own, which nothing written below can change, stays in registers.
+    const Matrix m = mvp;
     kept.clear();
     for (size_t first = 0; first + 4 <= block.size(); first += 4) {
         unsigned outside = 0x3f;
         for (size_t k = first; k < first + 4; ++k) {
-            outside &= outsideOf(mvp.transformPoint(block[k].position));
+            outside &= outsideOf(m.transformPoint(block[k].position));
         }
         if (outside == 0) {
             kept.insert(kept.end(), block.begin() + first, block.begin() + first + 4);
