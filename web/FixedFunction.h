@@ -1,46 +1,82 @@
 // The part of OpenGL 1.1 that the demo uses, drawn with WebGL.
 //
 // A browser offers only WebGL, which has no matrix stacks, no glBegin/glEnd, no lighting, no
-// attribute stack and no polygon modes. FixedFunction keeps that state itself and draws every
-// glBegin/glEnd block as one WebGL draw call with a small shader: vertices transformed by the
-// current matrices, lit on the CPU as OpenGL lights them per vertex (point and directional
-// lights with ambient and diffuse terms, the default material and the current normal),
-// textured with GL_MODULATE, and GL_CLAMP emulated with its black, transparent border. A
-// polygon mode of GL_LINE draws each triangle's or quad's edges as lines.
+// attribute stack and no polygon modes. FixedFunction keeps that state and, at each glEnd,
+// the order of a draw: the block lit (Lighting), cut to what can be seen or to its edges
+// (QuadBatch, EdgeMesh), the state handed on, the program chosen (ShaderPrograms) and the
+// vertices drawn (VertexBuffers). Textures live in a TextureStore, and copies of the frame go
+// through a FrameCopier. The C entry points (glBegin, glPushAttrib, gluPerspective, ...) in
+// GLEntryPoints.cpp call the one instance.
 //
 // A frame's time in a browser goes mostly to its software rasteriser, so the layer hands it
-// as little as it can: each state gets a shader program of its own instead of branches on
-// uniforms; the blocks' vertices go, 24 bytes each, one after the other into one buffer
-// that grows to the largest need and is then only written into; quads are drawn through a
-// fixed index buffer rather than as six vertices each, and those wholly outside the view
-// not at all; an edge that two polygons share is drawn once; and state that WebGL already
-// has is not passed on again.
+// as little as it can, and state that WebGL already has is not passed on again: state changes
+// reach WebGL only when something is drawn, cleared or copied with them.
 //
-// The C entry points (glBegin, glPushAttrib, gluPerspective, ...) in GLEntryPoints.cpp call
-// the one instance; everything WebGL does on its own (clearing, blending, depth) is passed on.
+// A browser may take the WebGL context away and give it back empty; restore() makes the
+// programs, buffers, textures and passed-on state again, and the demo goes on as if nothing
+// happened.
 //
-// A browser may take the WebGL context away (a GPU reset, too many pages) and give it back
-// empty. So this class also keeps what it would need to draw again: every texture's image
-// and parameters and the state it has passed on. restore() rebuilds all of it under the same
-// texture names, and the demo goes on as if nothing happened.
+// Implemented:
+// - glBegin/glEnd with GL_TRIANGLES and GL_QUADS, and the modes WebGL has (GL_POINTS,
+//   GL_LINES, GL_LINE_STRIP, GL_LINE_LOOP, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN) passed on;
+//   glVertex2f, glVertex2i, glVertex3f, glVertex3fv, glTexCoord2f, glColor3ub.
+// - glMatrixMode (GL_MODELVIEW, GL_PROJECTION), glLoadIdentity, glPushMatrix, glPopMatrix,
+//   glTranslatef, glRotatef, glScalef, glOrtho, gluPerspective.
+// - glEnable/glDisable of GL_TEXTURE_2D, GL_LIGHTING and GL_LIGHT0 to GL_LIGHT7 here, of
+//   GL_DEPTH_TEST and GL_BLEND remembered and passed on, of anything else passed on at once.
+// - glLightfv with GL_AMBIENT, GL_DIFFUSE and GL_POSITION; glPolygonMode GL_FILL and GL_LINE.
+// - glClear, glClearColor, glViewport, glBlendFunc, glPushAttrib, glPopAttrib.
+// - glGenTextures, glDeleteTextures, glBindTexture, glTexImage2D (GL_UNSIGNED_BYTE and
+//   GL_UNSIGNED_SHORT samples), glCopyTexImage2D, glTexParameteri/f (GL_CLAMP too),
+//   glPixelStorei (GL_UNPACK_SWAP_BYTES, GL_UNPACK_ALIGNMENT, others passed on); glTexEnvi,
+//   glShadeModel and glHint are taken and ignored.
+// - glGetIntegerv of GL_VIEWPORT and GL_UNPACK_ALIGNMENT, glGetBooleanv of
+//   GL_UNPACK_SWAP_BYTES; other queries are WebGL's.
+//
+// Not implemented: GL_QUAD_STRIP and GL_POLYGON; glNormal (the normal stays (0, 0, 1)),
+// glMaterial and glColorMaterial; specular and emitted light, spot lights and attenuation;
+// glLoadMatrix, glMultMatrix, glFrustum and reading matrices back; texture environments other
+// than GL_MODULATE; glTexSubImage2D, glCopyTexSubImage2D and mipmap levels above 0; display
+// lists and vertex arrays; GL errors of the layer's own (glGetError reports WebGL's).
+//
+// Where it differs from OpenGL 1.1:
+// - Lighting is computed on the CPU at glEnd, with the model-view matrix of that moment, and
+//   the lit colour is rounded to a byte a channel before it is interpolated.
+// - A quad is split into two triangles along its 1-3 diagonal; quads wholly beyond one plane
+//   of the clip volume are not drawn (no pixel changes).
+// - With glPolygonMode(GL_LINE) an edge two polygons share is drawn once, not twice (a block of
+//   more than 65535 vertices draws every polygon's edges), and GL_CULL_FACE, which WebGL
+//   does, culls only filled polygons.
+// - GL_CLAMP's border is (0, 0, 0, 0) and is mixed in by the shader as a linear filter would,
+//   whatever the texture's filter.
+// - A 16-bit texture keeps only the high byte of each sample; a copy of the frame has no alpha
+//   channel (alpha 1).
+// - glPushAttrib saves every attribute the layer keeps, whatever the mask (including the bound
+//   texture and the current colour); glPopAttrib and glPopMatrix on an empty stack do nothing,
+//   and the stacks have no depth limit.
+// - Texture names are the page's, not WebGL's, so that they survive a lost context.
 #pragma once
 
+#include "EdgeMesh.h"
+#include "FrameCopier.h"
+#include "Lighting.h"
+#include "Matrix.h"
+#include "QuadBatch.h"
 #include "Script.h"
+#include "ShaderPrograms.h"
+#include "TextureStore.h"
+#include "Vertex.h"
+#include "VertexBuffers.h"
 
 #include <GL/gl.h>
 
 #include <array>
-#include <cstddef>
-#include <map>
 #include <vector>
 
 class FixedFunction {
 public:
-    using Matrix = std::array<float, 16>; // column-major, as OpenGL stores it
-
-    // Compiles the shader in the current WebGL context.
-    FixedFunction();
-    ~FixedFunction();
+    // Makes the programs and buffers in the current WebGL context.
+    FixedFunction() = default;
     FixedFunction(const FixedFunction&) = delete;
     FixedFunction& operator=(const FixedFunction&) = delete;
 
@@ -55,9 +91,9 @@ public:
     void setClearColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
     void setViewport(GLint x, GLint y, GLsizei width, GLsizei height);
     void setBlendFunc(GLenum source, GLenum destination);
-    void genTextures(GLsizei count, GLuint* textures);
-    void bindTexture(GLuint texture);
-    void deleteTextures(GLsizei count, const GLuint* textures);
+    void genTextures(GLsizei count, GLuint* names) { textures.create(count, names); }
+    void bindTexture(GLuint texture) { state.texture = texture; }
+    void deleteTextures(GLsizei count, const GLuint* names);
     void texImage(GLsizei width, GLsizei height, GLenum format, GLenum type, const void* pixels);
     void copyTexImage(GLint x, GLint y, GLsizei width, GLsizei height);
     void texParameter(GLenum name, GLint value);
@@ -72,11 +108,11 @@ public:
     void popAttrib();
 
     void matrixMode(GLenum mode) { state.matrixMode = mode; }
-    void loadIdentity();
+    void loadIdentity() { currentStack().back() = Matrix::identity(); }
     void pushMatrix();
     void popMatrix();
     // current = current * m, as glMultMatrix.
-    void multiply(const Matrix& m);
+    void multiply(const Matrix& m) { currentStack().back() = currentStack().back() * m; }
 
     void begin(GLenum mode);
     void end();
@@ -84,28 +120,19 @@ public:
     void texCoord(GLfloat s, GLfloat t) { currentTexCoord = {s, t}; }
     void colour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
 
-    // Makes the program, the buffer, every texture and the passed-on state again, after the
+    // Makes the programs, the buffers, every texture and the passed-on state again, after the
     // browser has given back a lost context.
     void restore();
 
-    static Matrix identity();
-    static Matrix product(const Matrix& a, const Matrix& b);
-
 private:
-    struct Light {
-        std::array<float, 4> ambient{0, 0, 0, 1};
-        std::array<float, 4> diffuse{0, 0, 0, 1};
-        std::array<float, 4> position{0, 0, 1, 0}; // in eye coordinates
-        bool enabled = false;
-    };
     // Everything glPushAttrib(GL_ALL_ATTRIB_BITS) saves that the demo changes.
     struct State {
         bool depthTest = false;
         bool blend = false;
         bool texture2D = false;
-        bool lighting = false;
+        bool lightingOn = false;
         bool polygonLines = false;
-        std::array<Light, 8> lights;
+        Lighting lighting;
         // The current colour as the vertices carry it, a byte a channel.
         std::array<unsigned char, 4> colour{255, 255, 255, 255};
         GLfloat clearColour[4] = {0, 0, 0, 0};
@@ -115,81 +142,35 @@ private:
         GLuint texture = 0;
         GLenum matrixMode = GL_MODELVIEW;
     };
-    struct TextureInfo {
-        GLsizei width = 0;
-        GLsizei height = 0;
-        bool clampS = false; // GL_CLAMP: coordinates past the edge fade into a black border
-        bool clampT = false;
-        bool hasImage = false;
-        // The image as WebGL was given it, rows padded to the alignment; empty for a copy of
-        // the frame, which is made again before it is drawn.
-        GLenum format = GL_RGB;
-        GLint alignment = 4;
-        std::vector<unsigned char> pixels;
-        std::map<GLenum, GLint> parameters; // as WebGL was given them
-    };
-    struct Vertex {
-        float position[3];
-        float texCoord[2];
-        unsigned char colour[4];
-    };
-    // A shader program for one way of drawing: untextured, or textured with GL_CLAMP on
-    // neither, either or both axes. The uniforms it was last given are kept, so that they are
-    // only set again when they change.
-    enum Variant { Plain, Textured, BorderS, BorderT, BorderST, Variants };
-    struct Program {
-        GLuint id = 0;
-        GLint mvpLocation = -1;
-        GLint sizeLocation = -1;
-        Matrix mvp{};
-        float size[2] = {0, 0};
-    };
 
-    std::vector<Matrix>& stack();
-    void build();
-    Program& use(Variant variant);
-    void pass();
-    void lightVertices();
-    size_t upload(const std::vector<Vertex>& list);
-    void prepareProgram();
-    size_t prepare(const std::vector<Vertex>& list);
-    void point(size_t offset);
-    void draw(GLenum mode, const std::vector<Vertex>& list);
-    void drawQuads();
-    void drawEdges(size_t corners);
+    std::vector<Matrix>& currentStack();
+    // Brings WebGL's state to state, telling it only what differs from what it was given.
+    void handOnState();
+    // The state handed on and the program for it in use, with mvp, ready for a draw.
+    void useProgram(const Matrix& mvp);
 
     State state;
     std::vector<State> attribStack;
-    std::vector<Matrix> modelview{identity()};
-    std::vector<Matrix> projection{identity()};
-    std::map<GLuint, TextureInfo> textures;
+    std::vector<Matrix> modelview{Matrix::identity()};
+    std::vector<Matrix> projection{Matrix::identity()};
     bool swapBytes = false;
     GLint unpackAlignment = 4;
 
+    // The block between glBegin and glEnd, and what its draw is made of.
     GLenum primitive = 0;
     std::array<float, 2> currentTexCoord{0, 0};
-    std::vector<Vertex> vertices;
-    std::vector<Vertex> expanded;
-    std::vector<Vertex> visible;
-    // The last block drawn as edges, and its edges: pairs of indices into it, each edge once.
-    // WebGL keeps both, the block in a buffer of its own, for as long as the block comes again.
-    std::vector<Vertex> edgeBlock;
-    size_t edgeCorners = 0;
-    std::vector<unsigned short> edges;
-    GLuint edgeIndices = 0;
-    GLuint edgeVertices = 0;
+    std::vector<Vertex> block;
+    QuadBatch quads;
+    EdgeMesh edgeMesh;
+    std::vector<Vertex> outlines;
 
-    // What WebGL has been given, when passedKnown: pass() brings it to state.
-    State passed;
-    bool passedKnown = false;
-    std::array<Program, Variants> programs;
-    Variant current = Variants;
-    GLuint buffer = 0;
-    size_t bufferSize = 0; // bytes
-    size_t bufferUsed = 0; // bytes written since the last wrap
-    GLuint quadIndices = 0;
-    // With WebGL 2, the frame is copied into a texture through this framebuffer (0 without):
-    // a blit from the canvas costs the browser less than copyTexSubImage2D's conversion.
-    GLuint copyFramebuffer = 0;
-    GLuint copyAttached = 0; // the texture attached to it
+    // What WebGL has been given, when handedOnKnown: handOnState() brings it to state.
+    State handedOn;
+    bool handedOnKnown = false;
+
+    // WebGL's side, made in the current context in this order.
+    ShaderPrograms programs;
+    VertexBuffers buffers;
+    FrameCopier frameCopier;
+    TextureStore textures;
 };

@@ -1,11 +1,10 @@
 // The OpenGL 1.1 and GLU entry points the demo calls, over FixedFunction. Calls WebGL already
 // understands unchanged go straight to it.
 #include "FixedFunction.h"
+#include "Matrix.h"
 #include "WebGL.h"
 
 #include <GL/glu.h>
-
-#include <cmath>
 
 namespace {
 
@@ -118,62 +117,20 @@ void glPopMatrix(void) {
     gl().popMatrix();
 }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    FixedFunction::Matrix m = FixedFunction::identity();
-    m[12] = x;
-    m[13] = y;
-    m[14] = z;
-    gl().multiply(m);
+    gl().multiply(Matrix::translation(x, y, z));
 }
 void glScalef(GLfloat x, GLfloat y, GLfloat z) {
-    FixedFunction::Matrix m = FixedFunction::identity();
-    m[0] = x;
-    m[5] = y;
-    m[10] = z;
-    gl().multiply(m);
+    gl().multiply(Matrix::scaling(x, y, z));
 }
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (length == 0.0f) {
-        return;
-    }
-    x /= length;
-    y /= length;
-    z /= length;
-    const float radians = angle * static_cast<float>(M_PI / 180.0);
-    const float s = std::sin(radians);
-    const float c = std::cos(radians);
-    const float k = 1.0f - c;
-    gl().multiply({x * x * k + c, y * x * k + z * s, x * z * k - y * s, 0, //
-                   x * y * k - z * s, y * y * k + c, y * z * k + x * s, 0, //
-                   x * z * k + y * s, y * z * k - x * s, z * z * k + c, 0, //
-                   0, 0, 0, 1});
+    gl().multiply(Matrix::rotation(angle, x, y, z));
 }
 void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near,
              GLdouble far) {
-    FixedFunction::Matrix m = FixedFunction::identity();
-    m[0] = static_cast<float>(2.0 / (right - left));
-    m[5] = static_cast<float>(2.0 / (top - bottom));
-    m[10] = static_cast<float>(-2.0 / (far - near));
-    m[12] = static_cast<float>(-(right + left) / (right - left));
-    m[13] = static_cast<float>(-(top + bottom) / (top - bottom));
-    m[14] = static_cast<float>(-(far + near) / (far - near));
-    gl().multiply(m);
+    gl().multiply(Matrix::ortho(left, right, bottom, top, near, far));
 }
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
-    const double radians = fovy / 2 * M_PI / 180;
-    const double deltaZ = zFar - zNear;
-    const double sine = std::sin(radians);
-    if (deltaZ == 0 || sine == 0 || aspect == 0) {
-        return;
-    }
-    const double cotangent = std::cos(radians) / sine;
-    FixedFunction::Matrix m{};
-    m[0] = static_cast<float>(cotangent / aspect);
-    m[5] = static_cast<float>(cotangent);
-    m[10] = static_cast<float>(-(zFar + zNear) / deltaZ);
-    m[11] = -1.0f;
-    m[14] = static_cast<float>(-2 * zNear * zFar / deltaZ);
-    gl().multiply(m);
+    gl().multiply(Matrix::perspective(fovy, aspect, zNear, zFar));
 }
 
 void glBegin(GLenum mode) {
