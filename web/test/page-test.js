@@ -24,7 +24,8 @@
 //            later, and the frames after it are compared as well; the page plays on WebGL 2,
 //            or on WebGL 1 when --webgl 1 takes WebGL 2 from the browser
 //   messages what the page says when its WebGL context is lost for good, when the browser has
-//            no WebGL, when its own code throws, and when its data do not load
+//            no WebGL, when its own code throws (and that its "Play it again" plays the first
+//            scene again), and when its data do not load (served folder only)
 // --browser firefox plays in Firefox; Chromium is the default.
 // Exits 0 when every check of the case passes; says what failed otherwise.
 'use strict';
@@ -136,11 +137,7 @@ async function open(root, beforeLoad, { webgl = true, ready = true, withheld, de
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const opened = Date.now();
   await page.goto(address);
-  if (ready) {
-    await page.waitForFunction(
-      () => /^(Click|Tap) to start$/.test(document.getElementById('message').textContent),
-      { timeout: 60000, polling: 20 });
-  }
+  if (ready) await startOffered(page);
   const readySeconds = (Date.now() - opened) / 1000;
   const close = async () => {
     if (folder) {
@@ -155,6 +152,30 @@ async function open(root, beforeLoad, { webgl = true, ready = true, withheld, de
     }
   };
   return { page, consoleLines, close, readySeconds };
+}
+
+// Waits for the card to offer the start: "Click to start", or "Tap to start" on a phone.
+function startOffered(page) {
+  return page.waitForFunction(
+    () => /^(Click|Tap) to start$/.test(document.getElementById('message').textContent),
+    { timeout: 60000, polling: 20 });
+}
+
+// Presses the "Play it again" button of the message the page shows and waits for the page,
+// loaded afresh, to offer the start again. Says where on the console the new page's lines
+// begin.
+async function playAgain(page, consoleLines) {
+  const label = await page.evaluate(() => {
+    const button = document.querySelector('#message button');
+    return !document.getElementById('card').hidden && button ? button.textContent : null;
+  });
+  if (label !== 'Play it again') {
+    throw new Error(`the page's message has no "Play it again" button (${label})`);
+  }
+  const from = consoleLines.length;
+  await Promise.all([page.waitForNavigation(), page.click('#message button')]);
+  await startOffered(page);
+  return from;
 }
 
 // Notes in the page when the card is clicked and when the show has ended.
@@ -188,6 +209,15 @@ function fullScreenComes(page, on) {
   return page.waitForFunction((on) => !!document.fullscreenElement === on,
                               { timeout: 5000, polling: 20 }, on)
     .then(() => true, () => false);
+}
+
+// Waits up to 60 s for the first scene to end, when its statistics line comes (among the
+// console lines from index from on).
+async function firstSceneEnds(consoleLines, from = 0) {
+  const deadline = Date.now() + 60000;
+  while (!logLines(consoleLines.slice(from)).length && Date.now() < deadline) {
+    await pause(50);
+  }
 }
 
 // A statistics line's printf format as a pattern: the frame count (%u) a whole number, the
@@ -339,10 +369,7 @@ async function caseKeys(root) {
     await page.keyboard.press('f');
     check(await fullScreenComes(page, false), 'f did not leave full-screen');
     // Scene 1 has ended once its line is on the console; scene 2 runs for 3 s after it.
-    const deadline = Date.now() + 60000;
-    while (!logLines(consoleLines).length && Date.now() < deadline) {
-      await pause(50);
-    }
+    await firstSceneEnds(consoleLines);
     // Escape in full-screen: the browser keeps it for leaving full-screen, unless the page
     // holds the keyboard lock.
     const lockable = await page.evaluate(() => !!(navigator.keyboard && navigator.keyboard.lock));
@@ -639,7 +666,7 @@ async function expectWords(root, what, pattern, { act, after, beforeLoad, ...how
     { timeout: 15000, polling: 50 }, pattern.source).catch(() => {});
     const words = await run.page.evaluate(() => document.getElementById('message').textContent);
     check(pattern.test(words), `${what}: the page says "${words}"`);
-    if (after) await after(run.page);
+    if (after) await after(run.page, run.consoleLines);
   } finally {
     await run.close();
   }
@@ -678,11 +705,23 @@ async function caseMessages(root) {
     act: inScene1((page) => page.addScriptTag({
       content: 'window.requestAnimationFrame = () => { throw new Error("no more frames"); };',
     })),
-    after: async (page) => {
+    after: async (page, consoleLines) => {
       await page.waitForFunction(() => window.music.state === 'closed', { timeout: 5000 })
         .catch(() => {});
       const audio = await page.evaluate(() => window.music.state);
       check(audio === 'closed', `after an exception the music is ${audio}`);
+      // Its button loads the page afresh, and the show plays again from its click: its first
+      // scene to the end, with nothing on the console but that scene's line.
+      const from = await playAgain(page, consoleLines);
+      await page.click('#card');
+      await firstSceneEnds(consoleLines, from);
+      const lines = logLines(consoleLines.slice(from));
+      check(lines.length > 0 && facts.statistics[0].test(lines[0]),
+            `after "Play it again", console lines: ${JSON.stringify(lines)}`);
+      noErrors(consoleLines.slice(from));
+      const playing = await page.evaluate(() => document.getElementById('card').hidden &&
+                                                document.body.dataset.finished === undefined);
+      check(playing, 'after "Play it again" the show is not playing on');
     },
   });
   if (fs.statSync(root).isDirectory()) {
