@@ -10,7 +10,9 @@
 //   show     the whole show: console lines, timing, the music's graph, no errors; with
 //            --refuse fullscreen the browser refuses full-screen and the show plays in the page
 //   keys     the click that starts the show goes full-screen and f toggles it; Escape in the
-//            second scene, in full-screen, ends the show with the first scene's line only
+//            second scene, in full-screen, ends the show with the first scene's line only;
+//            then "Play it again" and the show once more, full-screen, where the browser
+//            leaving full-screen for another tab in the second scene ends it the same way
 //   touch    on a phone (Chromium's Pixel 5): "Tap to start", the tap goes full-screen and asks
 //            for landscape, double taps toggle full-screen, the picture keeps 4:3 in either
 //            orientation, and the show plays to its end
@@ -357,6 +359,36 @@ function spyKeyboardLock() {
     (error) => { window.keyboardLocks.push(`refused: ${error}`); throw error; });
 }
 
+// Checks that the show ends as Escape in scene 2 ends it (how says what was done): with the
+// first scene's line alone among the console lines from index from on, nothing else there,
+// status 0, out of full-screen, and its closing words shown.
+async function endedInScene2(page, consoleLines, from, how) {
+  const end = await waitForEnd(page, 10000).catch(() => null);
+  if (!check(end, `${how} did not end the show`)) return;
+  const { status, message } = end;
+  const lines = logLines(consoleLines.slice(from));
+  check(lines.length === 1 && facts.statistics[0].test(lines[0]),
+        `after ${how}, console lines: ${JSON.stringify(lines)}`);
+  noErrors(consoleLines.slice(from));
+  check(status === '0', `${how} ended the show with status ${status}`);
+  check(await fullScreenComes(page, false), `the page is still full-screen after ${how}`);
+  check(/over/.test(message), `after ${how} the page says "${message}"`);
+}
+
+// Leaves full-screen the browser's own way, which the page does not ask for: another tab comes
+// to the front, and the browser takes full-screen from the page's tab, as when one switches
+// tabs; then the page's tab comes back. Says whether the
+// page has left full-screen. (Chromium also leaves it when its window leaves the full-screen
+// state, but Firefox on the tests' Xvfb, with no window manager, never changes its window's
+// state; a tab is a way both browsers take.)
+async function otherTabInFront(page) {
+  const other = await page.browser().newPage();
+  const left = await fullScreenComes(page, false);
+  await page.bringToFront();
+  await other.close();
+  return left;
+}
+
 async function caseKeys(root) {
   const { page, consoleLines, close } = await open(root, spyKeyboardLock);
   try {
@@ -385,14 +417,18 @@ async function caseKeys(root) {
             `keyboard locks: ${JSON.stringify(locks)}`);
     }
     await page.keyboard.press('Escape');
-    const { status } = await waitForEnd(page, 10000);
-    const lines = logLines(consoleLines);
-    check(lines.length === 1 && facts.statistics[0].test(lines[0]),
-          `console lines: ${JSON.stringify(lines)}`);
-    noErrors(consoleLines);
-    check(status === '0', `Escape ended the show with status ${status}`);
-    check(await fullScreenComes(page, false), 'the page is still full-screen after the show');
+    await endedInScene2(page, consoleLines, 0, 'Escape');
     console.log(`Escape in full-screen ended the show (${lockable ? 'keyboard lock' : 'no lock'})`);
+    // The closing words offer to play it again; in scene 2 of the show played again the
+    // browser takes full-screen away, and the show ends as Escape ended it.
+    const from = await playAgain(page, consoleLines);
+    await page.click('#card');
+    check(await fullScreenComes(page, true),
+          'the click after "Play it again" did not put the page full-screen');
+    await firstSceneEnds(consoleLines, from);
+    check(await otherTabInFront(page), 'the page stayed full-screen behind another tab');
+    await endedInScene2(page, consoleLines, from, 'leaving full-screen for another tab');
+    console.log('leaving full-screen for another tab ended the show played again');
   } finally {
     await close();
   }
