@@ -20,8 +20,9 @@
 //            (needs --packager FILE_PACKAGER and --data DATA-DIR)
 //   bench    plays the show in real time and prints each scene's frame rate and how much of
 //            a frame's time the page's own work takes (no checks)
-//   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
-//            and --out DIR, where failing comparisons leave actual, expected and difference);
+//   frames   the scenes at every moment of tests/references/ before its scene's end, against
+//            those golden frames (needs --references DIR and --out DIR, where failing
+//            comparisons leave actual, expected and difference);
 //            with --lose 1,3 the WebGL context is lost in those scenes and given back 300 ms
 //            later, and the frames after it are compared as well; the page plays on WebGL 2,
 //            or on WebGL 1 when --webgl 1 takes WebGL 2 from the browser
