@@ -10,7 +10,9 @@
 //   show     the whole show: console lines, timing, the music's graph, no errors; with
 //            --refuse fullscreen the browser refuses full-screen and the show plays in the page
 //   keys     the click that starts the show goes full-screen and f toggles it; Escape in the
-//            second scene, in full-screen, ends the show with the first scene's line only
+//            second scene, in full-screen, ends the show with the first scene's line only;
+//            then "Play it again" and the show once more, full-screen, where the browser
+//            leaving full-screen for another tab in the second scene ends it the same way
 //   touch    on a phone (Chromium's Pixel 5): "Tap to start", the tap goes full-screen and asks
 //            for landscape, double taps toggle full-screen, the picture keeps 4:3 in either
 //            orientation, and the show plays to its end
@@ -18,13 +20,15 @@
 //            (needs --packager FILE_PACKAGER and --data DATA-DIR)
 //   bench    plays the show in real time and prints each scene's frame rate and how much of
 //            a frame's time the page's own work takes (no checks)
-//   frames   the scenes at chosen moments against tests/references/ (needs --references DIR
-//            and --out DIR, where failing comparisons leave actual, expected and difference);
+//   frames   the scenes at every moment of tests/references/ before its scene's end, against
+//            those golden frames (needs --references DIR and --out DIR, where failing
+//            comparisons leave actual, expected and difference);
 //            with --lose 1,3 the WebGL context is lost in those scenes and given back 300 ms
 //            later, and the frames after it are compared as well; the page plays on WebGL 2,
 //            or on WebGL 1 when --webgl 1 takes WebGL 2 from the browser
 //   messages what the page says when its WebGL context is lost for good, when the browser has
-//            no WebGL, when its own code throws, and when its data do not load
+//            no WebGL, when its own code throws (and that its "Play it again" plays the first
+//            scene again), and when its data do not load (served folder only)
 // --browser firefox plays in Firefox; Chromium is the default.
 // Exits 0 when every check of the case passes; says what failed otherwise.
 'use strict';
@@ -136,11 +140,7 @@ async function open(root, beforeLoad, { webgl = true, ready = true, withheld, de
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const opened = Date.now();
   await page.goto(address);
-  if (ready) {
-    await page.waitForFunction(
-      () => /^(Click|Tap) to start$/.test(document.getElementById('message').textContent),
-      { timeout: 60000, polling: 20 });
-  }
+  if (ready) await startOffered(page);
   const readySeconds = (Date.now() - opened) / 1000;
   const close = async () => {
     if (folder) {
@@ -155,6 +155,30 @@ async function open(root, beforeLoad, { webgl = true, ready = true, withheld, de
     }
   };
   return { page, consoleLines, close, readySeconds };
+}
+
+// Waits for the card to offer the start: "Click to start", or "Tap to start" on a phone.
+function startOffered(page) {
+  return page.waitForFunction(
+    () => /^(Click|Tap) to start$/.test(document.getElementById('message').textContent),
+    { timeout: 60000, polling: 20 });
+}
+
+// Presses the "Play it again" button of the message the page shows and waits for the page,
+// loaded afresh, to offer the start again. Says where on the console the new page's lines
+// begin.
+async function playAgain(page, consoleLines) {
+  const label = await page.evaluate(() => {
+    const button = document.querySelector('#message button');
+    return !document.getElementById('card').hidden && button ? button.textContent : null;
+  });
+  if (label !== 'Play it again') {
+    throw new Error(`the page's message has no "Play it again" button (${label})`);
+  }
+  const from = consoleLines.length;
+  await Promise.all([page.waitForNavigation(), page.click('#message button')]);
+  await startOffered(page);
+  return from;
 }
 
 // Notes in the page when the card is clicked and when the show has ended.
@@ -188,6 +212,15 @@ function fullScreenComes(page, on) {
   return page.waitForFunction((on) => !!document.fullscreenElement === on,
                               { timeout: 5000, polling: 20 }, on)
     .then(() => true, () => false);
+}
+
+// Waits up to 60 s for the first scene to end, when its statistics line comes (among the
+// console lines from index from on).
+async function firstSceneEnds(consoleLines, from = 0) {
+  const deadline = Date.now() + 60000;
+  while (!logLines(consoleLines.slice(from)).length && Date.now() < deadline) {
+    await pause(50);
+  }
 }
 
 // A statistics line's printf format as a pattern: the frame count (%u) a whole number, the
@@ -327,6 +360,36 @@ function spyKeyboardLock() {
     (error) => { window.keyboardLocks.push(`refused: ${error}`); throw error; });
 }
 
+// Checks that the show ends as Escape in scene 2 ends it (how says what was done): with the
+// first scene's line alone among the console lines from index from on, nothing else there,
+// status 0, out of full-screen, and its closing words shown.
+async function endedInScene2(page, consoleLines, from, how) {
+  const end = await waitForEnd(page, 10000).catch(() => null);
+  if (!check(end, `${how} did not end the show`)) return;
+  const { status, message } = end;
+  const lines = logLines(consoleLines.slice(from));
+  check(lines.length === 1 && facts.statistics[0].test(lines[0]),
+        `after ${how}, console lines: ${JSON.stringify(lines)}`);
+  noErrors(consoleLines.slice(from));
+  check(status === '0', `${how} ended the show with status ${status}`);
+  check(await fullScreenComes(page, false), `the page is still full-screen after ${how}`);
+  check(/over/.test(message), `after ${how} the page says "${message}"`);
+}
+
+// Leaves full-screen the browser's own way, which the page does not ask for: another tab comes
+// to the front, and the browser takes full-screen from the page's tab, as when one switches
+// tabs; then the page's tab comes back. Says whether the
+// page has left full-screen. (Chromium also leaves it when its window leaves the full-screen
+// state, but Firefox on the tests' Xvfb, with no window manager, never changes its window's
+// state; a tab is a way both browsers take.)
+async function otherTabInFront(page) {
+  const other = await page.browser().newPage();
+  const left = await fullScreenComes(page, false);
+  await page.bringToFront();
+  await other.close();
+  return left;
+}
+
 async function caseKeys(root) {
   const { page, consoleLines, close } = await open(root, spyKeyboardLock);
   try {
@@ -339,10 +402,7 @@ async function caseKeys(root) {
     await page.keyboard.press('f');
     check(await fullScreenComes(page, false), 'f did not leave full-screen');
     // Scene 1 has ended once its line is on the console; scene 2 runs for 3 s after it.
-    const deadline = Date.now() + 60000;
-    while (!logLines(consoleLines).length && Date.now() < deadline) {
-      await pause(50);
-    }
+    await firstSceneEnds(consoleLines);
     // Escape in full-screen: the browser keeps it for leaving full-screen, unless the page
     // holds the keyboard lock.
     const lockable = await page.evaluate(() => !!(navigator.keyboard && navigator.keyboard.lock));
@@ -358,14 +418,18 @@ async function caseKeys(root) {
             `keyboard locks: ${JSON.stringify(locks)}`);
     }
     await page.keyboard.press('Escape');
-    const { status } = await waitForEnd(page, 10000);
-    const lines = logLines(consoleLines);
-    check(lines.length === 1 && facts.statistics[0].test(lines[0]),
-          `console lines: ${JSON.stringify(lines)}`);
-    noErrors(consoleLines);
-    check(status === '0', `Escape ended the show with status ${status}`);
-    check(await fullScreenComes(page, false), 'the page is still full-screen after the show');
+    await endedInScene2(page, consoleLines, 0, 'Escape');
     console.log(`Escape in full-screen ended the show (${lockable ? 'keyboard lock' : 'no lock'})`);
+    // The closing words offer to play it again; in scene 2 of the show played again the
+    // browser takes full-screen away, and the show ends as Escape ended it.
+    const from = await playAgain(page, consoleLines);
+    await page.click('#card');
+    check(await fullScreenComes(page, true),
+          'the click after "Play it again" did not put the page full-screen');
+    await firstSceneEnds(consoleLines, from);
+    check(await otherTabInFront(page), 'the page stayed full-screen behind another tab');
+    await endedInScene2(page, consoleLines, from, 'leaving full-screen for another tab');
+    console.log('leaving full-screen for another tab ended the show played again');
   } finally {
     await close();
   }
@@ -604,8 +668,14 @@ async function caseFrames(root, named) {
     check(end.status === '0', `the show ended with status ${end.status}`);
     checkSixLines(consoleLines);
     noErrors(consoleLines);
-    const version = await page.evaluate(() => Module.ctx.getParameter(Module.ctx.VERSION));
-    check(/WebGL 2/.test(version) === webgl2, `the page drew with ${version}`);
+    // The page draws with WebGL 1 only where the browser offers no WebGL 2.
+    const { version, offered } = await page.evaluate(() => ({
+      version: Module.ctx.getParameter(Module.ctx.VERSION),
+      offered: !!document.createElement('canvas').getContext('webgl2'),
+    }));
+    check(offered === webgl2, `the browser ${offered ? 'offers' : 'offers no'} WebGL 2`);
+    check(version.startsWith(`WebGL ${webgl2 ? 2 : 1}.0`), `the page drew with ${version}`);
+    console.log(`the page drew with ${version}`);
     const restored = await page.evaluate(() => window.restored);
     check(restored.length === losses.length,
           `${losses.length} contexts lost, ${restored.length} drawn again`);
@@ -633,7 +703,7 @@ async function expectWords(root, what, pattern, { act, after, beforeLoad, ...how
     { timeout: 15000, polling: 50 }, pattern.source).catch(() => {});
     const words = await run.page.evaluate(() => document.getElementById('message').textContent);
     check(pattern.test(words), `${what}: the page says "${words}"`);
-    if (after) await after(run.page);
+    if (after) await after(run.page, run.consoleLines);
   } finally {
     await run.close();
   }
@@ -672,11 +742,23 @@ async function caseMessages(root) {
     act: inScene1((page) => page.addScriptTag({
       content: 'window.requestAnimationFrame = () => { throw new Error("no more frames"); };',
     })),
-    after: async (page) => {
+    after: async (page, consoleLines) => {
       await page.waitForFunction(() => window.music.state === 'closed', { timeout: 5000 })
         .catch(() => {});
       const audio = await page.evaluate(() => window.music.state);
       check(audio === 'closed', `after an exception the music is ${audio}`);
+      // Its button loads the page afresh, and the show plays again from its click: its first
+      // scene to the end, with nothing on the console but that scene's line.
+      const from = await playAgain(page, consoleLines);
+      await page.click('#card');
+      await firstSceneEnds(consoleLines, from);
+      const lines = logLines(consoleLines.slice(from));
+      check(lines.length > 0 && facts.statistics[0].test(lines[0]),
+            `after "Play it again", console lines: ${JSON.stringify(lines)}`);
+      noErrors(consoleLines.slice(from));
+      const playing = await page.evaluate(() => document.getElementById('card').hidden &&
+                                                document.body.dataset.finished === undefined);
+      check(playing, 'after "Play it again" the show is not playing on');
     },
   });
   if (fs.statSync(root).isDirectory()) {
