@@ -44,14 +44,15 @@ extern "C" Uint32 SDL_GetTicks(void) {
 // frame, which also hands the browser its turn to show it and to deliver input, so the show
 // keeps the display's rate.
 //
-// While the browser has taken the WebGL context away, the show plays on unseen with its music;
-// once the context is back, the next swap rebuilds what the scenes drew with, and the frame
-// after it shows the show where it has got to.
+// While the browser has taken the WebGL context away, the show plays on unseen with its music.
+// The context comes back while a swap waits for the next animation frame; that swap then
+// rebuilds what the scenes draw with before it returns, so the next frame is drawn with it
+// whole and shows the show where it has got to.
 extern "C" void SDL_GL_SwapBuffers(void) {
+    zokk_present();
     if (zokk_context_restored()) {
         FixedFunction::instance().restore();
     }
-    zokk_present();
     presented = true;
     ticksRead = false;
     // A test that puts the scenes at chosen moments also fixes the random numbers of the next
