@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,10 @@ namespace e2e {
 double now() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void sleepSeconds(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 std::string exe() {
@@ -123,6 +128,21 @@ bool Demo::wait(double timeoutSeconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+bool Demo::waitForLines(int n, double timeoutSeconds) {
+    const auto lines = [this] {
+        const std::string text = out();
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    };
+    const double deadline = now() + timeoutSeconds;
+    while (now() < deadline && running()) {
+        if (lines() >= n) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return lines() >= n;
 }
 
 double Demo::secondsSinceStart() const {

@@ -26,6 +26,9 @@ public:
     bool wait(double timeoutSeconds);
     bool running();
     void signal(int number);
+    // Waits until it has written n lines on standard output; false when it ended or time ran
+    // out first.
+    bool waitForLines(int n, double timeoutSeconds);
 
     int exitStatus() const { return status; }  // -1 unless it exited normally
     double seconds() const { return elapsed; } // from start to exit
@@ -70,6 +73,7 @@ testimages::Image screenshot();
 void pressKey(const std::string& key);
 
 double now();
+void sleepSeconds(double seconds);
 
 // The whole of a file, byte for byte ("" when it cannot be read).
 std::string readFile(const std::string& path);
