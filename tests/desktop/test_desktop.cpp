@@ -9,7 +9,6 @@
 #include "ShowChecks.h"
 
 #include <cstdio>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -24,17 +23,6 @@ using Env = std::map<std::string, std::string>;
 Env with(Env env, const Env& more) {
     env.insert(more.begin(), more.end());
     return env;
-}
-
-bool waitFor(const std::function<bool()>& done, double timeoutSeconds) {
-    const double deadline = e2e::now() + timeoutSeconds;
-    while (!done()) {
-        if (e2e::now() > deadline) {
-            return false;
-        }
-        sleepSeconds(0.05);
-    }
-    return true;
 }
 
 // Each scene's average frame rate with every present in step with the desktop's 60 Hz output:
@@ -91,7 +79,7 @@ TEST(DesktopShow, PicksWaylandByItselfAndKeepsInStepUnasked) {
                                 {"SDL12COMPAT_SYNC_TO_VBLANK", ""},
                                 {"SDL_AUDIODRIVER", "pipewire"}}));
     // Without DISPLAY, and on a desktop without Xwayland, a window on sway is a Wayland one.
-    const bool onSway = waitFor([] { return e2e::swayWindow(Script::title).shown; }, 10);
+    const bool onSway = e2e::waitUntil([] { return e2e::swayWindow(Script::title).shown; }, 10);
 
     ASSERT_TRUE(demo.wait(45));
     sink.stop();
@@ -124,11 +112,13 @@ TEST(DesktopKeys, FTogglesFullScreenAndEscapeEndsTheShowWithTheMusicOnPulseAudio
                window.width < 800 && window.height >= Script::height && window.height < 600;
     };
 
-    ASSERT_TRUE(waitFor(fullScreen, 10)) << "at first " << window.width << " x " << window.height;
+    ASSERT_TRUE(e2e::waitUntil(fullScreen, 10))
+        << "at first " << window.width << " x " << window.height;
     e2e::typeKey("f", compositor.display());
-    EXPECT_TRUE(waitFor(windowed, 2)) << "after f " << window.width << " x " << window.height;
+    EXPECT_TRUE(e2e::waitUntil(windowed, 2))
+        << "after f " << window.width << " x " << window.height;
     e2e::typeKey("f", compositor.display());
-    EXPECT_TRUE(waitFor(fullScreen, 2))
+    EXPECT_TRUE(e2e::waitUntil(fullScreen, 2))
         << "after f again " << window.width << " x " << window.height;
 
     ASSERT_TRUE(demo.waitForLines(1, 15));

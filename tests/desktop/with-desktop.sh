@@ -25,8 +25,8 @@ if [ "${1:-}" = --session ]; then
     logs=$runtime/logs
     mkdir -p "$logs" "$runtime/home"
     export XDG_RUNTIME_DIR=$runtime HOME=$runtime/home
-    export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
-    export XDG_STATE_HOME=$HOME/.local/state
+    export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache
+    export XDG_DATA_HOME=$HOME/.local/share XDG_STATE_HOME=$HOME/.local/state
     unset DISPLAY WAYLAND_DISPLAY SWAYSOCK PULSE_SERVER PULSE_SINK PIPEWIRE_REMOTE PIPEWIRE_NODE
     # The compositor draws with pixman, its clients with Mesa's llvmpipe (through EGL on
     # Wayland's shared memory, as no GPU is there).

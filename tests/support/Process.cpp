@@ -25,6 +25,17 @@ void sleepSeconds(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+bool waitUntil(const std::function<bool()>& done, double timeoutSeconds) {
+    const double deadline = now() + timeoutSeconds;
+    while (!done()) {
+        if (now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 std::string exe() {
     const char* path = std::getenv("ZOKK_EXE");
     return path ? path : "zokk";

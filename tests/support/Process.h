@@ -8,6 +8,7 @@
 
 #include "Images.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <sys/types.h>
@@ -138,6 +139,8 @@ void pressKey(const std::string& key);
 
 double now();
 void sleepSeconds(double seconds);
+// Asks done() every 50 ms until it says true (true) or time runs out (false).
+bool waitUntil(const std::function<bool()>& done, double timeoutSeconds);
 
 // The whole of a file, byte for byte ("" when it cannot be read).
 std::string readFile(const std::string& path);
