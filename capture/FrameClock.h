@@ -16,6 +16,10 @@
 
 class FrameClock {
 public:
+    // The frame rates a video is recorded at, frames a second.
+    static constexpr int minFps = 24;
+    static constexpr int maxFps = 240;
+
     // fps frames a second over scenes that run durations[0 .. count) ms in turn.
     FrameClock(int fps, const unsigned int* durations, int count);
 

@@ -18,12 +18,7 @@ Recorder::Recorder(int fps, std::FILE* out)
     // While recording nothing is presented: nobody watches the private display, and presenting
     // a frame costs about as much as drawing it. Every frame clears its buffers first, so the
     // back buffer needs no swap to be drawn into again.
-    FrameSeam::setSwap([this](bool endsFrame) {
-        // Only the swap at the end of a scene's render has a frame of the show to write.
-        if (endsFrame) {
-            frameDrawn();
-        }
-    });
+    FrameSeam::setSwap([this] { frameDrawn(); });
 }
 
 Recorder::~Recorder() {

@@ -7,8 +7,9 @@
 // after the frames drawn so far; the encoder then sees the end of its input. A lost display
 // ends it with one line and status 1.
 //
-// "zokk-capture --soundtrack" prints instead what the encoder needs to cut the soundtrack as
-// the show plays it, one "name value" line each, from the show's own script.
+// What the encoder needs to cut the soundtrack as the show plays it is in the show's facts
+// (tools/showfacts).
+#include "FrameClock.h"
 #include "Mainloop.h"
 #include "Recorder.h"
 #include "Script.h"
@@ -30,20 +31,10 @@ int fpsFrom(int argc, char* argv[]) {
     }
     char* end = nullptr;
     const long fps = std::strtol(argv[2], &end, 10);
-    if (end == argv[2] || *end != '\0' || fps < Script::minCaptureFps ||
-        fps > Script::maxCaptureFps) {
+    if (end == argv[2] || *end != '\0' || fps < FrameClock::minFps || fps > FrameClock::maxFps) {
         return 0;
     }
     return static_cast<int>(fps);
-}
-
-void printSoundtrack() {
-    std::cout << "music " << Script::musicFile << "\n"
-              << "start " << Script::musicStart << "\n"
-              << "fade_ms " << Script::fadeInMs << "\n"
-              << "rate " << Script::audioRate << "\n"
-              << "channels " << Script::audioChannels << "\n"
-              << "length_ms " << Script::length << std::endl;
 }
 
 // Xlib ends the process (status 1) when the connection to the display breaks, right after
@@ -62,15 +53,11 @@ int displayLost(Display* display) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && std::strcmp(argv[1], "--soundtrack") == 0) {
-        printSoundtrack();
-        return 0;
-    }
     const int fps = fpsFrom(argc, argv);
     if (fps == 0) {
-        std::cerr << "usage: zokk-capture --fps N (" << Script::minCaptureFps << " to "
-                  << Script::maxCaptureFps << "): writes the show's frames, " << Script::width
-                  << " x " << Script::height << " RGB, to standard output" << std::endl;
+        std::cerr << "usage: zokk-capture --fps N (" << FrameClock::minFps << " to "
+                  << FrameClock::maxFps << "): writes the show's frames, " << Script::width << " x "
+                  << Script::height << " RGB, to standard output" << std::endl;
         return 2;
     }
     // Standard output carries the frames: the scenes' own lines must not end up among them.

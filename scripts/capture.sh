@@ -107,11 +107,14 @@ target="$dir/$(basename -- "$output")"
 music="" start="" fade_ms="" rate="" channels="" length_ms=""
 while read -r name value; do
     case "$name" in
-    music | start | fade_ms | rate | channels | length_ms) printf -v "$name" '%s' "$value" ;;
+    music | start | fade_ms | length_ms) printf -v "$name" '%s' "$value" ;;
+    audio_rate) rate=$value ;;
+    audio_channels) channels=$value ;;
     esac
-done < <("$exe" --soundtrack)
-[ -n "$music" ] && [ -n "$start" ] && [ -n "$fade_ms" ] && [ -n "$length_ms" ] || {
-    echo "capture: $exe did not describe the soundtrack" >&2
+done <"$facts"
+[ -n "$music" ] && [ -n "$start" ] && [ -n "$fade_ms" ] && [ -n "$length_ms" ] &&
+    [ -n "$rate" ] && [ -n "$channels" ] || {
+    echo "capture: $facts does not describe the soundtrack" >&2
     exit 1
 }
 seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }

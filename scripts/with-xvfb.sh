@@ -4,8 +4,15 @@
 # display number the server picks itself), after GLREADY has confirmed that OpenGL answers on
 # it (the tests pass their glready program; scripts/capture.sh passes true). The server is
 # always stopped afterwards, also when the command fails or the script is interrupted. A
-# user's own display is never used.
+# user's own display is never used: every variable through which a program could reach the
+# desktop it was started from (a Wayland compositor, a chosen video driver, a window to draw
+# into, the session's sound server and bus) is cleared, and the runtime folder, where the
+# desktop's sockets are found by default, is one of the script's own.
 set -u
+unset WAYLAND_DISPLAY WAYLAND_SOCKET SDL_VIDEODRIVER SDL_VIDEO_DRIVER SDL_WINDOWID XAUTHORITY \
+    PULSE_SERVER PIPEWIRE_REMOTE DBUS_SESSION_BUS_ADDRESS
+runtime=$(mktemp -d)
+export XDG_RUNTIME_DIR=$runtime
 screen=640x480x24
 if [ "${1:-}" = --screen ]; then
     screen=$2
@@ -25,6 +32,7 @@ cleanup() {
     kill "$xvfb" 2>/dev/null
     wait "$xvfb" 2>/dev/null
     rm -f "$fdfile"
+    rm -rf "$runtime"
 }
 trap cleanup EXIT
 trap 'exit 130' INT

@@ -3,7 +3,8 @@
 // Mainloop owns the window (created first, so every scene is built inside its OpenGL context)
 // and a first-in, first-out queue of scenes with their running times. run() handles input,
 // initialises the current scene when it starts, switches to the next scene once the current
-// one has run its time, and lets the current scene draw one frame, as fast as drawing allows.
+// one has run its time, and lets the current scene draw and present one frame, as fast as
+// drawing and the display's refresh allow.
 #pragma once
 
 #include <queue>
@@ -37,7 +38,8 @@ public:
     // Deletes the front scene (its destructor writes its statistics) and drops its entry.
     void popScene();
 
-    // False when SDL or the OpenGL video mode could not be set up.
+    // False when SDL or the OpenGL video mode could not be set up, or the display it showed on
+    // has gone away.
     bool hasWindow() const;
 
 private:

@@ -144,3 +144,18 @@ PNGImage::~PNGImage() {
         std::free(data);
     }
 }
+
+unsigned PNGImage::getChannels() const {
+    switch (type) {
+    case GL_LUMINANCE:
+        return 1;
+    case GL_LUMINANCE_ALPHA:
+        return 2;
+    case GL_RGB:
+        return 3;
+    case GL_RGBA:
+        return 4;
+    default:
+        return 0;
+    }
+}

@@ -26,6 +26,8 @@ public:
     GLenum getType() const { return type; }
     unsigned getWidth() const { return width; }
     unsigned getHeight() const { return height; }
+    // Samples per pixel in the block, as the type says: 1 to 4 (0 when the load failed).
+    unsigned getChannels() const;
     // Bits per sample in the block: 8 or 16 (0 when the load failed).
     unsigned getBitDepth() const { return bitDepth; }
     bool isLoaded() const { return data != nullptr; }

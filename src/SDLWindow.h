@@ -1,10 +1,12 @@
 // The demo's only window.
 //
 // SDLWindow starts SDL's video subsystem, opens the full-screen, double-buffered OpenGL video
-// mode with the requested colour and depth size, names the window and hides the cursor. Once
-// per pass of the main loop it drains the event queue (Escape asks to quit, f toggles
-// full-screen) and presents the back buffer. Destroying it shuts SDL down, which also ends
-// the OpenGL context.
+// mode with the requested colour and depth size, names the window and hides the cursor. Its
+// presents wait for the display's refresh, so the show plays at the display's rate without
+// tearing. Once per pass of the main loop it drains the event queue: Escape asks to quit, f
+// toggles full-screen, and a display that has gone away ends the show. It presents nothing
+// itself: each pass's one present is the scene's, at the end of its frame. Destroying it
+// shuts SDL down, which also ends the OpenGL context.
 #pragma once
 
 #include <SDL.h>
@@ -18,16 +20,17 @@ public:
     SDLWindow(const SDLWindow&) = delete;
     SDLWindow& operator=(const SDLWindow&) = delete;
 
-    // Handles every pending key press; returns true when Escape asks to quit (the events
-    // behind it stay queued and nothing is swapped), otherwise swaps the buffers once and
-    // returns false.
+    // Handles every pending event; returns true when Escape asks to quit (the events behind
+    // it stay queued) or the display has gone away, false otherwise.
     bool handleEvents();
 
-    // True when SDL started and the OpenGL video mode is set, so a context is current.
-    bool isOpen() const { return initialized && screen != nullptr; }
+    // True when SDL started and the OpenGL video mode is set, so a context is current, and
+    // the display it shows on is still there.
+    bool isOpen() const { return initialized && screen != nullptr && !displayLost; }
 
 private:
     SDL_Surface* screen = nullptr;
     SDL_Event event{};
     bool initialized = false;
+    bool displayLost = false;
 };

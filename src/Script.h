@@ -58,10 +58,6 @@ public:
         " frames drawn\tAverage fps: ", " frames draw\tAverage fps: ",
         " frames draw\tAverage fps: ", " frames draw\tAverage fps: "};
 
-    // The frame rates the video is recorded at, frames a second.
-    static constexpr int minCaptureFps = 24;
-    static constexpr int maxCaptureFps = 240;
-
     // Builds the scenes in playing order inside mainloop's OpenGL context and queues each
     // before the next is built. Returns false, having stopped building, as soon as one
     // scene's picture failed to load (the loader has said which): the show must not start.

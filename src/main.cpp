@@ -54,6 +54,11 @@ int main(int, char*[]) {
         // one is built; the first failure stops the building.
         if (mainloop.hasWindow() && Script::queueScenes(mainloop)) {
             mainloop.run();
+            // A display that went away during the show has ended it: a failure, as when the
+            // window could not open.
+            if (!mainloop.hasWindow()) {
+                status = 1;
+            }
         } else {
             // The window or the picture loader has said what went wrong.
             status = 1;

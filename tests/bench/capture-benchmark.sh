@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
     cmake --build --preset release --target zokk-capture show_facts \
         -j"${ZOKK_JOBS:-$(nproc)}" >/dev/null)
 export ZOKK_CAPTURE="$root/build-release/capture/zokk-capture"
-show_ms=$("$ZOKK_CAPTURE" --soundtrack | sed -n 's/^length_ms //p')
+show_ms=$(sed -n 's/^length_ms //p' "$root/build-release/show-facts.txt")
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -1,6 +1,6 @@
 // Preloaded into zokk by the benchmark, with FrameSeam built in as a preload: writes the
-// wall-clock time of the first frame a scene presents (the first swap that ends a frame) to the
-// file named by ZOKK_FIRST_FRAME_FILE, as seconds since the epoch.
+// wall-clock time of the first frame a scene presents (the show's first swap) to the file named
+// by ZOKK_FIRST_FRAME_FILE, as seconds since the epoch.
 #include "FrameSeam.h"
 
 #include <cstdio>
@@ -10,8 +10,8 @@
 namespace {
 
 const bool installed = [] {
-    FrameSeam::setSwap([written = false](bool endsFrame) mutable {
-        if (endsFrame && !written) {
+    FrameSeam::setSwap([written = false]() mutable {
+        if (!written) {
             written = true;
             const char* path = std::getenv("ZOKK_FIRST_FRAME_FILE");
             if (FILE* out = path ? std::fopen(path, "w") : nullptr) {

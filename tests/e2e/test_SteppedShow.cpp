@@ -16,9 +16,9 @@ const char* env(const char* name) {
 }
 
 TEST(SteppedShow, PlaysToTheEndWithNoGLErrorAndNoSanitizerReport) {
-    // 25 ms a swap, two swaps a pass: a frame every 50 ms of show time.
+    // 50 ms a swap, one swap a pass: a frame every 50 ms of show time.
     e2e::Demo demo(std::map<std::string, std::string>{{"LD_PRELOAD", env("ZOKK_STEPPED_PRELOAD")},
-                                                      {"ZOKK_MS_PER_SWAP", "25"}});
+                                                      {"ZOKK_MS_PER_SWAP", "50"}});
     ASSERT_TRUE(demo.wait(300)) << demo.err();
     EXPECT_EQ(demo.exitStatus(), 0) << demo.err();
     showchecks::expectCompleteShowOutput(demo.out());

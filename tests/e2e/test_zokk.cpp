@@ -6,10 +6,12 @@
 #include "Script.h"
 #include "ShowChecks.h"
 
+#include <X11/Xlib.h>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
@@ -147,6 +149,77 @@ TEST_P(ZokkMissingPicture, SaysWhichAndExitsBeforeTheShow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachInTurn, ZokkMissingPicture, ::testing::ValuesIn(Script::pictures));
+
+// Whether a window of the X server at $DISPLAY, at any depth, has the show's title.
+bool showWindowExists() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        ADD_FAILURE() << "cannot open the test's display";
+        return false;
+    }
+    std::vector<Window> pending{DefaultRootWindow(display)};
+    bool found = false;
+    while (!pending.empty() && !found) {
+        const Window window = pending.back();
+        pending.pop_back();
+        char* name = nullptr;
+        if (XFetchName(display, window, &name) && name) {
+            found = std::strcmp(name, Script::title) == 0;
+            XFree(name);
+        }
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+            pending.insert(pending.end(), children, children + count);
+            XFree(children);
+        }
+    }
+    XCloseDisplay(display);
+    return found;
+}
+
+// The stored CRC of the first IDAT chunk flipped: the data is intact, libpng refuses it.
+void damageFirstIDAT(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(file, nullptr) << path;
+    long at = 8; // behind the signature
+    unsigned char head[8];
+    while (std::fseek(file, at, SEEK_SET) == 0 && std::fread(head, 1, 8, file) == 8) {
+        const long length =
+            long(head[0]) << 24 | long(head[1]) << 16 | long(head[2]) << 8 | long(head[3]);
+        if (std::memcmp(head + 4, "IDAT", 4) == 0) {
+            const long crc = at + 8 + length;
+            std::fseek(file, crc, SEEK_SET);
+            const int byte = std::fgetc(file);
+            std::fseek(file, crc, SEEK_SET);
+            std::fputc(byte ^ 0x01, file);
+            break;
+        }
+        at += 12 + length;
+    }
+    std::fclose(file);
+}
+
+// libpng's reason first, then the loader's own line; the show ends before it starts, and its
+// window goes with it.
+TEST(ZokkDamagedPicture, GivesLibpngsReasonThenTheLoadersLineAndExits1) {
+    const std::string picture = Script::faenPicture;
+    const std::string dir = dataWithout(picture);
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    std::filesystem::copy_file(std::string(cwd) + "/" + picture, dir + "/" + picture);
+    damageFirstIDAT(dir + "/" + picture);
+    Demo demo(Env{}, dir);
+    ASSERT_TRUE(demo.wait(20));
+    EXPECT_EQ(demo.exitStatus(), 1);
+    EXPECT_NE(demo.err().find("libpng error: IDAT: CRC error\nPNG: setjmp() failed\n"),
+              std::string::npos)
+        << demo.err();
+    EXPECT_EQ(demo.out(), "") << "no scene runs";
+    EXPECT_FALSE(showWindowExists()) << "the window is left behind";
+    e2e::removeTree(dir);
+}
 
 TEST(ZokkWithoutDisplay, SaysTheVideoModeFailedAndExitsNonZero) {
     Demo demo(Env{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});

@@ -39,21 +39,6 @@ void fixChunkCrcs(std::vector<unsigned char>& png) {
     }
 }
 
-unsigned channelsOf(GLenum type) {
-    switch (type) {
-    case GL_LUMINANCE:
-        return 1;
-    case GL_LUMINANCE_ALPHA:
-        return 2;
-    case GL_RGB:
-        return 3;
-    case GL_RGBA:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -86,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         return 0;
     }
-    const unsigned channels = channelsOf(image.getType());
+    const unsigned channels = image.getChannels();
     const unsigned depth = image.getBitDepth();
     if (channels == 0 || (depth != 8 && depth != 16) || image.getWidth() == 0 ||
         image.getHeight() == 0) {

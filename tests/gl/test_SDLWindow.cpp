@@ -1,4 +1,5 @@
-// The window's event handling: which keys count, in which order, and the swap of a quiet pass.
+// The window's event handling: which keys count, in which order, and that handling them presents
+// nothing. (Xvfb offers no swap control: the presents' pace is tested on a compositor's display.)
 #include "Hooks.h"
 #include "SDLWindow.h"
 
@@ -62,9 +63,12 @@ TEST_F(SDLWindowTest, OpensAFullScreenDoubleBufferedModeWithItsTitle) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 }
 
-TEST_F(SDLWindowTest, AQuietPassSwapsOnce) {
+// A present that shows no new picture would wait a whole refresh where presents are in step with
+// the display, halving the show's rate: the scene's swap is the pass's only one.
+TEST_F(SDLWindowTest, AQuietPassPresentsNothing) {
     EXPECT_FALSE(window->handleEvents());
-    EXPECT_EQ(hooks::swapCount(), 1u);
+    EXPECT_FALSE(window->handleEvents());
+    EXPECT_EQ(hooks::swapCount(), 0u);
 }
 
 TEST_F(SDLWindowTest, EscapeQuitsAtOnceAndLeavesLaterEventsQueued) {
@@ -86,7 +90,7 @@ TEST_F(SDLWindowTest, FTogglesFullScreenAndShiftFDoesToo) {
     pushKey(SDL_KEYDOWN, SDLK_f, KMOD_LSHIFT);
     EXPECT_FALSE(window->handleEvents());
     EXPECT_TRUE(fullscreen());
-    EXPECT_EQ(hooks::swapCount(), 2u);
+    EXPECT_EQ(hooks::swapCount(), 0u);
 }
 
 TEST_F(SDLWindowTest, FThenEscapeTogglesAndQuits) {
@@ -106,7 +110,8 @@ TEST_F(SDLWindowTest, ReleasesMouseOtherKeysAndTheQuitRequestAreIgnored) {
     pushType(SDL_QUIT);
     EXPECT_FALSE(window->handleEvents());
     EXPECT_TRUE(fullscreen());
-    EXPECT_EQ(hooks::swapCount(), 1u);
+    EXPECT_TRUE(window->isOpen()) << "a close request while the display answers is no loss";
+    EXPECT_EQ(hooks::swapCount(), 0u);
     SDL_Event left;
     EXPECT_EQ(SDL_PollEvent(&left), 0) << "every event is consumed";
 }

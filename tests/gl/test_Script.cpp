@@ -29,10 +29,10 @@ TEST(Script, PlaysTheFourScenesInOrderForTheirTimes) {
     ASSERT_TRUE(Script::queueScenes(loop));
     EXPECT_EQ(loop.scenesInQue(), 4);
 
-    // 25 ms of clock per swap: two swaps a pass, so a frame every 50 ms.
+    // 50 ms of clock per swap, one swap a pass: a frame every 50 ms.
     Uint32 last = 0;
     hooks::onSwap([&] {
-        hooks::advanceTicks(25);
+        hooks::advanceTicks(50);
         last = SDL_GetTicks();
     });
     testing::internal::CaptureStdout();

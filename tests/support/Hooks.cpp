@@ -19,7 +19,7 @@ const bool installed = [] {
         }
         return t;
     });
-    FrameSeam::setSwap([](bool) {
+    FrameSeam::setSwap([] {
         if (swapHook) {
             swapHook();
         }

@@ -15,7 +15,7 @@ testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed, Uint32 
     scene.init();
     hooks::setTicks(startTicks + sceneTime);
     testimages::Image frame;
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < golden::framesDrawn; ++pass) {
         std::srand(seed);
         hooks::onSwap([&] { frame = testimages::readFrame(); });
         scene.render();

@@ -2,6 +2,7 @@
 // sequence, and the finished frame read back just before the scene swaps it.
 #pragma once
 
+#include "GoldenFrame.h"
 #include "Images.h"
 
 #include <SDL.h>
@@ -12,12 +13,11 @@ class Scene;
 
 namespace harness {
 
-// Initialises scene with the clock at startTicks, then draws two frames at sceneTime (the
-// first one settles state that a scene carries from frame to frame, such as the strobe's
-// clear colour) with rand() seeded by seed before each, and returns the second frame.
-// The scene is de-initialised again afterwards.
-testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = 1,
-                          Uint32 startTicks = 100000);
+// Initialises scene with the clock at startTicks, then draws golden::framesDrawn frames at
+// sceneTime with rand() seeded by seed before each, and returns the last one. The scene is
+// de-initialised again afterwards. The defaults are the golden frames' rules.
+testimages::Image frameAt(Scene& scene, Uint32 sceneTime, unsigned seed = golden::seed,
+                          Uint32 startTicks = golden::sceneStart);
 
 // A moment of the show with a golden frame: ms into scene (counted from 1).
 struct Moment {

@@ -66,7 +66,7 @@ void reportErrors(unsigned swap) {
 
 const bool installed = [] {
     FrameSeam::setClock([] { return ticks; });
-    FrameSeam::setSwap([step = msPerSwap()](bool) {
+    FrameSeam::setSwap([step = msPerSwap()] {
         reportErrors(FrameSeam::swaps());
         ignoreLeaks(true);
         FrameSeam::present();

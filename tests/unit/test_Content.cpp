@@ -145,10 +145,7 @@ struct Picture {
         bitDepth = image.getBitDepth();
         if (!loaded || bitDepth != 8)
             return;
-        const int channels = type == GL_LUMINANCE         ? 1
-                             : type == GL_LUMINANCE_ALPHA ? 2
-                             : type == GL_RGB             ? 3
-                                                          : 4;
+        const unsigned channels = image.getChannels();
         const unsigned char* p = image.getData();
         for (unsigned i = 0; i < width * height; ++i, p += channels) {
             Pixel px;

@@ -262,6 +262,7 @@ TEST_P(PNGCorpus, BlockMatchesTheSamplesBottomRowFirst) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     ASSERT_TRUE(image.isLoaded());
     EXPECT_EQ(image.getType(), expected.type);
+    EXPECT_EQ(image.getChannels(), expected.channels);
     EXPECT_EQ(image.getWidth(), c.width);
     EXPECT_EQ(image.getHeight(), c.height);
     EXPECT_EQ(image.getBitDepth(), expected.bitDepth);
@@ -376,7 +377,8 @@ Outcome load(const std::string& path) {
         PNGImage image(path.c_str());
         outcome.loaded = image.isLoaded();
         outcome.empty = image.getData() == nullptr && image.getWidth() == 0 &&
-                        image.getHeight() == 0 && image.getType() == 0 && image.getBitDepth() == 0;
+                        image.getHeight() == 0 && image.getType() == 0 &&
+                        image.getChannels() == 0 && image.getBitDepth() == 0;
     }
     outcome.message = ::testing::internal::GetCapturedStderr();
     outcome.leakedDescriptors = openDescriptors() - before;

@@ -1,15 +1,15 @@
 // The frame test's build of zokk.exe (zokk-frames.exe): the demo's own main, script, scenes and
 // loop, on a clock and a swap set through FrameSeam that step through chosen moments of each
 // scene and write those frames out, and with rand and srand wrapped to the GNU C library's
-// generator (web/GnuRandom). Its frames are then the ones the golden-frame tests draw
-// on Linux (tests/support/SceneHarness): each scene started at tick 100000, rand() seeded with
-// 1 before each of two frames at the moment, the second one kept.
+// generator (seam/GnuRandom, as the page's). Its frames are then the ones the golden-frame tests
+// draw on Linux, by the same rules (tests/support/GoldenFrame.h).
 //
 // ZOKK_SHOTS lists the moments as "<scene>-<ms>" words, scenes counted from 1, in playing
 // order and each before its scene's end. Every such frame is written to shot-<scene>-<ms>.rgb
 // in the working directory: RGB of the script's size, bottom row first, as OpenGL reads it.
 #include "FrameSeam.h"
 #include "GnuRandom.h"
+#include "GoldenFrame.h"
 #include "Script.h"
 
 #include <GL/gl.h>
@@ -27,17 +27,17 @@ void __wrap_srand(unsigned seed);
 
 namespace {
 
-const Uint32 sceneStart = 100000;
+using golden::sceneStart;
 
-// One pass of the main loop: it handles the events (a swap), maybe switches scenes, and draws
-// one frame of the current scene (another swap).
+// One pass of the main loop: it handles the events, maybe switches scenes, and draws one frame
+// of the current scene, which its swap ends.
 struct Pass {
     Uint32 ticks;
     // At a scene's end: the loop's first reading sees the scene over, every later one finds
     // the clock back at sceneStart, where the next scene starts. (The ending scene's statistics
     // line then reads a running time of 0: this build's standard output is not the show's.)
     bool restart;
-    bool seeded;      // rand() is seeded with 1 before the frame
+    bool seeded;      // rand() is seeded with golden::seed before the frame
     std::string shot; // the frame is written to this file
 };
 
@@ -65,7 +65,9 @@ std::vector<Pass> planFrom(const char* shots) {
         for (; scene < wanted; ++scene) {
             plan.push_back({sceneStart + Script::durations[scene - 1], true, false, ""});
         }
-        plan.push_back({sceneStart + ms, false, true, ""});
+        for (int frame = 1; frame < golden::framesDrawn; ++frame) {
+            plan.push_back({sceneStart + ms, false, true, ""});
+        }
         plan.push_back({sceneStart + ms, false, true, "shot-" + word + ".rgb"});
     }
     for (; scene <= Script::sceneCount; ++scene) {
@@ -75,7 +77,7 @@ std::vector<Pass> planFrom(const char* shots) {
 }
 
 std::vector<Pass> plan;
-size_t next = 0; // the pass that the next events swap begins
+size_t pass = 0; // the pass under way, once the plan is read
 Uint32 ticks = sceneStart;
 bool restartAtNextRead = false;
 GnuRandom random;
@@ -91,7 +93,24 @@ void writeFrame(const std::string& path) {
     std::fclose(file);
 }
 
+// Sets the clock and the random numbers for pass k of the plan.
+void begin(size_t k) {
+    pass = k;
+    if (k < plan.size()) {
+        ticks = plan[k].ticks;
+        restartAtNextRead = plan[k].restart;
+        if (plan[k].seeded) {
+            random.seed(golden::seed);
+        }
+    }
+}
+
 Uint32 readClock() {
+    // The first pass begins with the first reading, when the first scene starts.
+    if (plan.empty()) {
+        plan = planFrom(std::getenv("ZOKK_SHOTS"));
+        begin(0);
+    }
     const Uint32 now = ticks;
     if (restartAtNextRead) {
         restartAtNextRead = false;
@@ -100,24 +119,13 @@ Uint32 readClock() {
     return now;
 }
 
-void swap(bool endsFrame) {
-    if (plan.empty()) {
-        plan = planFrom(std::getenv("ZOKK_SHOTS"));
-    }
-    // The events' swap begins a pass and sets its clock; the scene's swap ends its frame.
-    if (!endsFrame) {
-        if (next < plan.size()) {
-            ticks = plan[next].ticks;
-            restartAtNextRead = plan[next].restart;
-            if (plan[next].seeded) {
-                random.seed(1);
-            }
-            ++next;
-        }
-    } else if (next > 0 && !plan[next - 1].shot.empty()) {
-        writeFrame(plan[next - 1].shot);
+// The scene's swap ends its pass's frame; the next pass begins behind it.
+void swap() {
+    if (pass < plan.size() && !plan[pass].shot.empty()) {
+        writeFrame(plan[pass].shot);
     }
     FrameSeam::present();
+    begin(pass + 1);
 }
 
 const bool installed = [] {

@@ -1,7 +1,5 @@
 #include "FrameSeam.h"
 
-#include "SwapCounter.h"
-
 #ifdef ZOKK_SEAM_PRELOAD
 #include <dlfcn.h>
 #endif
@@ -12,8 +10,8 @@ namespace {
 // finds it constructed.
 struct State {
     std::function<Uint32()> clock;
-    std::function<void(bool)> swap;
-    SwapCounter swaps;
+    std::function<void()> swap;
+    unsigned swaps = 0;
 };
 
 State& state() {
@@ -28,9 +26,9 @@ Uint32 readClock() {
 
 void swapBuffers() {
     State& s = state();
-    s.swaps.count();
+    ++s.swaps;
     if (s.swap) {
-        s.swap(s.swaps.endsFrame());
+        s.swap();
     } else {
         FrameSeam::present();
     }
@@ -93,14 +91,14 @@ void FrameSeam::setClock(std::function<Uint32()> clock) {
     state().clock = std::move(clock);
 }
 
-void FrameSeam::setSwap(std::function<void(bool)> swap) {
+void FrameSeam::setSwap(std::function<void()> swap) {
     state().swap = std::move(swap);
 }
 
 unsigned FrameSeam::swaps() {
-    return state().swaps.swaps();
+    return state().swaps;
 }
 
 void FrameSeam::resetSwaps() {
-    state().swaps = SwapCounter();
+    state().swaps = 0;
 }

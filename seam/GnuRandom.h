@@ -1,7 +1,8 @@
 // rand() as the GNU C library computes it: its additive feedback generator
 // r[i] = r[i-3] + r[i-31] over 34 terms, seeded through 16807 x mod (2^31 - 1) and run 310
-// steps before the first number. The page uses it so that a seed gives the same shakes and
-// flickers as the desktop build does (Emscripten's own rand() is another generator).
+// steps before the first number. The page and the Windows frame test use it so that a seed
+// gives the same shakes and flickers as the desktop build does (Emscripten's and Windows' own
+// rand() are other generators).
 #pragma once
 
 #include <cstdint>
