@@ -77,6 +77,12 @@ Demo::Demo(const std::map<std::string, std::string>& env, const std::string& wor
                              std::to_string(++serial);
     outPath = stem + ".out";
     errPath = stem + ".err";
+    // Emptied before the child starts, so that nothing reads a run's file left by an earlier
+    // run (in a PID namespace of its own, a test's process ids, and with them these names, are
+    // the same at every run).
+    for (const std::string& path : {outPath, errPath}) {
+        close(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    }
     const std::string program = exe();
     started = now();
     pid = fork();
