@@ -27,7 +27,11 @@ if [ "${1:-}" = --session ]; then
     export XDG_RUNTIME_DIR=$runtime HOME=$runtime/home
     export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache
     export XDG_DATA_HOME=$HOME/.local/share XDG_STATE_HOME=$HOME/.local/state
-    unset DISPLAY WAYLAND_DISPLAY SWAYSOCK PULSE_SERVER PULSE_SINK PIPEWIRE_REMOTE PIPEWIRE_NODE
+    # Nothing of the desktop this was started from may reach the command: not its displays, a
+    # chosen video driver, a window to draw into, nor its sound server (the D-Bus session is
+    # dbus-run-session's own).
+    unset DISPLAY XAUTHORITY WAYLAND_DISPLAY WAYLAND_SOCKET SWAYSOCK SDL_VIDEODRIVER \
+        SDL_VIDEO_DRIVER SDL_WINDOWID PULSE_SERVER PULSE_SINK PIPEWIRE_REMOTE PIPEWIRE_NODE
     # The compositor draws with pixman, its clients with Mesa's llvmpipe (through EGL on
     # Wayland's shared memory, as no GPU is there).
     export WLR_BACKENDS=headless WLR_RENDERER=pixman
