@@ -26,15 +26,16 @@ Env with(Env env, const Env& more) {
 }
 
 // Each scene's average frame rate with every present in step with the desktop's 60 Hz output:
-// at least 57, 95 % of the output's rate, and no more than the output shows; wlroots' headless
-// output times its frames with a timer of whole milliseconds, 16 ms, so at most 62.5 a second.
+// within 5 % of the output's rate, 57 to 63. Above it, the show is not in step: wlroots'
+// headless output times its frames with a timer of whole milliseconds, 16 ms (62.5 a second),
+// and a scene's first frame may come on top.
 void expectInStepWith60Hz(const std::string& name, const std::string& out) {
     const std::vector<double> rates = sceneFrameRates(out);
     ASSERT_EQ(rates.size(), static_cast<size_t>(Script::sceneCount)) << out;
     for (size_t i = 0; i < rates.size(); ++i) {
         std::printf("figure: %s: scene %zu at %.1f fps\n", name.c_str(), i + 1, rates[i]);
         EXPECT_GE(rates[i], 57.0) << name << ": scene " << i + 1;
-        EXPECT_LE(rates[i], 62.5) << name << ": scene " << i + 1 << " is not in step";
+        EXPECT_LE(rates[i], 63.0) << name << ": scene " << i + 1 << " is not in step";
     }
 }
 
