@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
-# Usage: scripts/debian-root.sh SUITE
+# Usage: scripts/debian-root.sh SUITE [--wayland]
 # Makes, once, a small Debian system of release SUITE (bookworm, trixie, ...) with debootstrap
 # and prints its folder: a desktop's base as the portable tarball may assume it, the C library,
 # Mesa's OpenGL and the X11 client libraries, and nothing else a game would bring (no SDL,
-# no SDL_mixer, no libpng, no Vorbis). It comes from the package mirror this machine already
-# uses (as scripts/debian-source.sh finds it; no host is named here) and is kept in
-# ~/.cache/zokk/roots/ (or $ZOKK_ROOTS_CACHE), keyed by the suite and the package list.
+# no SDL_mixer, no libpng, no Vorbis). With --wayland it also holds what a Wayland desktop
+# has for SDL's Wayland video driver: the Wayland client libraries and Mesa's EGL. It comes
+# from the package mirror this machine already uses (as scripts/debian-source.sh finds it; no
+# host is named here) and is kept in ~/.cache/zokk/roots/ (or $ZOKK_ROOTS_CACHE), keyed by the
+# suite and the package list.
 # Uses sudo when not run as root (debootstrap must be). Fails, saying why, when the mirror
 # cannot give the suite.
 set -euo pipefail
-suite=${1:?usage: debian-root.sh SUITE}
+suite=${1:?usage: debian-root.sh SUITE [--wayland]}
 
 # The desktop's base: Mesa's OpenGL (with its software renderer, for headless runs) and the
 # X11 client libraries SDL's X11 video driver loads.
 include=libgl1,libglx-mesa0,libgl1-mesa-dri,libx11-6,libxext6,libxcursor1,libxi6,libxfixes3,\
 libxrandr2,libxrender1,libxss1,libxxf86vm1
+# What SDL's Wayland driver loads (the client, its cursors and EGL windows, and xkbcommon for
+# the keyboard) and Mesa's EGL, which it draws with there. libdecor stays out: SDL needs it only
+# where the compositor draws no window borders of its own, and a desktop need not have it.
+case ${2:-} in
+--wayland) include+=,libwayland-client0,libwayland-cursor0,libwayland-egl1,libxkbcommon0,\
+libegl1,libegl-mesa0 ;;
+"") ;;
+*) echo "usage: debian-root.sh SUITE [--wayland]" >&2; exit 2 ;;
+esac
 cache=${ZOKK_ROOTS_CACHE:-$HOME/.cache/zokk/roots}
 key=$(printf '%s %s\n' "$suite" "$include" | sha256sum | cut -c1-12)
 dir="$cache/$suite-$key"

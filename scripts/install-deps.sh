@@ -20,6 +20,13 @@ tests=(
     time
     # The tarball is played in small Debian systems of the test's own.
     debootstrap
+    # The desktop tier plays zokk on a headless Wayland desktop of its own: sway (run as an
+    # unprivileged user through bubblewrap, as it refuses root) in a D-Bus session, PipeWire with
+    # WirePlumber and its PulseAudio server (pactl makes the null sinks, parec records them,
+    # pw-link tells when a recording is linked); grim takes its screenshots, wtype types its
+    # keys, jq reads sway's window tree; Mesa's EGL lets zokk draw on Wayland.
+    sway grim wtype jq bubblewrap dbus-daemon pipewire pipewire-bin wireplumber pipewire-pulse
+    pulseaudio-utils libegl-mesa0
 )
 # The video capture draws on a private Xvfb with Mesa's software OpenGL and encodes with ffmpeg.
 capture=(ffmpeg xvfb xauth libgl1-mesa-dri libx11-dev)

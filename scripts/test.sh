@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: unit, gl and e2e (the gl
-# and e2e tests start an Xvfb of their own), then the unit tests and the whole show on a
-# stepped clock again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
+# and e2e tests start an Xvfb of their own, the desktop tier among them a headless Wayland
+# desktop with PipeWire), then the unit tests and the whole show on a stepped clock again
+# under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${ZOKK_JOBS:-$(nproc)}

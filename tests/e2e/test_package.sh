@@ -13,9 +13,11 @@
 #   - removing the package leaves no file in the root;
 #   - the tarball: no file in it needs a glibc newer than 2.34, and every library a file
 #     needs is in its lib/ or is one every desktop has; unpacked, it plays in Debian 12 and
-#     Debian 13 systems made by scripts/debian-root.sh that have none of its libraries.
-#     Where the package mirror cannot give such a system, that is said, and the test ends
-#     as skipped (77) when nothing failed.
+#     Debian 13 systems made by scripts/debian-root.sh that have none of its libraries, and
+#     in the Debian 13 one, which also has a Wayland desktop's libraries, natively on the
+#     Wayland desktop of tests/desktop/with-desktop.sh (at the same time as on X11 there).
+#     Where the package mirror cannot give such a system, or the machine cannot run that
+#     desktop, that is said, and the test ends as skipped (77) when nothing failed.
 . "$(dirname "$0")/shell-test.sh" package
 
 # --- build -------------------------------------------------------------------------------
@@ -190,9 +192,10 @@ done
 
 # --- the tarball in Debian systems without its libraries -------------------------------------
 untested=()
-for system in "12 bookworm" "13 trixie"; do
-    read -r number suite <<<"$system"
-    if ! sysroot=$("$root/scripts/debian-root.sh" "$suite" 2>"$out/root-$suite.log"); then
+for system in "12 bookworm" "13 trixie --wayland"; do
+    read -r number suite wayland <<<"$system"
+    if ! sysroot=$("$root/scripts/debian-root.sh" "$suite" ${wayland:+"$wayland"} \
+        2>"$out/root-$suite.log"); then
         cat "$out/root-$suite.log" >&2
         echo "NOT TESTED: the tarball in Debian $number, of which the package mirror gave" \
             "no system ($suite)" >&2
@@ -205,16 +208,37 @@ for system in "12 bookworm" "13 trixie"; do
         fail "the Debian $number system has a library the tarball brings along: $own"
         continue
     fi
-    ZOKK_BUNDLE_ROOT=$sysroot ZOKK_BUNDLE=$folder ZOKK_EXE="$root/tests/package/bundle-zokk.sh" \
-        "$ZOKK_BUNDLE_TESTS" >"$out/bundle-$suite.log" 2>&1 ||
+    bundle=(env ZOKK_BUNDLE_ROOT="$sysroot" ZOKK_BUNDLE="$folder"
+        ZOKK_EXE="$root/tests/package/bundle-zokk.sh")
+    if [ -n "$wayland" ]; then
+        "${bundle[@]}" "$root/tests/desktop/with-desktop.sh" "$ZOKK_BUNDLE_TESTS" \
+            --gtest_filter='ZokkBundleOnWayland.*' >"$out/bundle-$suite-wayland.log" 2>&1 &
+        desktop=$!
+    fi
+    "${bundle[@]}" "$ZOKK_BUNDLE_TESTS" --gtest_filter='-ZokkBundleOnWayland.*' \
+        >"$out/bundle-$suite.log" 2>&1 ||
         fail "the tarball in Debian $number ($suite):
 $(grep -E -A3 'Failure|FAILED  ' "$out/bundle-$suite.log" | head -n 40)"
+    [ -n "$wayland" ] || continue
+    wait "$desktop"
+    case $? in
+    0) ;;
+    77)
+        cat "$out/bundle-$suite-wayland.log" >&2
+        echo "NOT TESTED: the tarball on Wayland in Debian $number, as the desktop could not" \
+            "run here" >&2
+        untested+=("Debian $number on Wayland")
+        ;;
+    *) fail "the tarball on Wayland in Debian $number ($suite):
+$(grep -E -A3 'with-desktop|Failure|FAILED  ' "$out/bundle-$suite-wayland.log" | head -n 40)" ;;
+    esac
 done
 
 [ "$failures" = 0 ] || exit 1
 echo "package: built, installed, played from elsewhere, broken like the source tree, removed"
 if [ ${#untested[@]} -gt 0 ]; then
-    echo "tarball: its files checked; NOT played in ${untested[*]}, the mirror gave no system" >&2
+    echo "tarball: its files checked; NOT played in ${untested[*]}" >&2
     exit 77
 fi
-echo "tarball: its files checked, played in Debian 12 and 13 without its libraries"
+echo "tarball: its files checked, played in Debian 12 and 13 without its libraries, and in" \
+    "Debian 13 natively on Wayland"

@@ -7,7 +7,6 @@
 #include "ShowChecks.h"
 
 #include <X11/Xlib.h>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -17,7 +16,6 @@
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -27,38 +25,24 @@ using e2e::Demo;
 using namespace showchecks;
 using Env = std::map<std::string, std::string>;
 
-// Waits until the demo has written n lines; false when it ended or time ran out first.
-bool waitForLines(Demo& demo, int n, double timeoutSeconds) {
-    const double deadline = e2e::now() + timeoutSeconds;
-    while (e2e::now() < deadline && demo.running()) {
-        if (linesIn(demo.out()) >= n) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return linesIn(demo.out()) >= n;
-}
-
-void sleepSeconds(double s) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(s));
-}
+using e2e::sleepSeconds;
 
 TEST(ZokkShow, PlaysAllFourScenesInOrderAndShowsEachOfThem) {
     Demo demo;
     // Scene 1 runs until its statistics line appears; look at it a second after the start.
     sleepSeconds(2.0);
     const testimages::Image scene1 = e2e::screenshot();
-    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    ASSERT_TRUE(demo.waitForLines(1, 15));
     const double scene2Start = e2e::now();
     sleepSeconds(1.3); // "from your truly", 951..1650 ms into scene 2
     const testimages::Image scene2 = e2e::screenshot();
     // "Initing..." is not flushed, so scene 2's line is the next one that shows.
-    ASSERT_TRUE(waitForLines(demo, 2, 10));
+    ASSERT_TRUE(demo.waitForLines(2, 10));
     EXPECT_NEAR(e2e::now() - scene2Start, 3.0, 0.5);
     sleepSeconds(1.0); // the first word, square to the viewer at 900 ms
     const testimages::Image scene3 = e2e::screenshot();
-    ASSERT_TRUE(waitForLines(demo, 4, 15)); // scene 3's line, behind its "Initing..."
-    sleepSeconds(10.0);                     // the closing picture, from 8000 ms into scene 4
+    ASSERT_TRUE(demo.waitForLines(4, 15)); // scene 3's line, behind its "Initing..."
+    sleepSeconds(10.0);                    // the closing picture, from 8000 ms into scene 4
     const testimages::Image scene4 = e2e::screenshot();
 
     ASSERT_TRUE(demo.wait(30));
@@ -76,7 +60,7 @@ TEST(ZokkShow, PlaysAllFourScenesInOrderAndShowsEachOfThem) {
 
 TEST(ZokkShow, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
     Demo demo;
-    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    ASSERT_TRUE(demo.waitForLines(1, 15));
     sleepSeconds(0.5);
     const double pressed = e2e::now();
     e2e::pressKey("Escape");
@@ -89,7 +73,7 @@ TEST(ZokkShow, EscapeDuringScene2EndsItAtOnceWithOnlyScene1sLine) {
 
 TEST(ZokkShow, WithoutAnAudioDeviceKeepsItsTiming) {
     Demo demo(Env{{"SDL_AUDIODRIVER", "no-such-driver"}});
-    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    ASSERT_TRUE(demo.waitForLines(1, 15));
     const double scene1Ended = demo.secondsSinceStart();
     e2e::pressKey("Escape");
     ASSERT_TRUE(demo.wait(5));
@@ -267,7 +251,7 @@ class Faults : public ::testing::TestWithParam<int> {};
 TEST_P(Faults, AStopSignalDuringScene2EndsTheShowAsEscapeDoes) {
     const int signal = GetParam();
     Demo demo;
-    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    ASSERT_TRUE(demo.waitForLines(1, 15));
     sleepSeconds(0.5);
     const double sent = demo.secondsSinceStart();
     demo.signal(signal);
@@ -295,7 +279,7 @@ TEST(Faults, LosingTheDisplayMidShowEndsItWithStatus1) {
     e2e::XServer server;
     ASSERT_NE(server.display(), "");
     Demo demo(Env{{"DISPLAY", server.display()}});
-    ASSERT_TRUE(waitForLines(demo, 1, 15));
+    ASSERT_TRUE(demo.waitForLines(1, 15));
     sleepSeconds(0.5);
     const double lost = demo.secondsSinceStart();
     server.kill();

@@ -1,7 +1,9 @@
 // The portable tarball in a small Debian system without the show's libraries, as its user gets
 // it: test_package.sh unpacks it into $ZOKK_BUNDLE, below its scratch folder in /tmp (which the
 // system shares), and makes the system; $ZOKK_EXE (bundle-zokk.sh) starts the launcher of the
-// folder in $ZOKK_BUNDLE_DIR there through bubblewrap, on the test's own display.
+// folder in $ZOKK_BUNDLE_DIR there through bubblewrap, on the test's own display: an Xvfb, or
+// for ZokkBundleOnWayland, which test_package.sh runs alone, the Wayland desktop of
+// tests/desktop/with-desktop.sh.
 #include "Process.h"
 #include "Script.h"
 #include "ShowChecks.h"
@@ -39,6 +41,20 @@ TEST(ZokkBundle, PlaysTheWholeShowAndTheMusicFrom30SecondsFromAnotherFolder) {
     // SDL's disk driver announces itself on standard error; nothing of the show's may be there.
     expectNoOwnErrors(heard.err());
     expectMusicFrom30Seconds(sound, 5);
+}
+
+// With no X server at all, only the Wayland desktop's sway, whose window tree holds the show's
+// window while it plays.
+TEST(ZokkBundleOnWayland, PlaysTheWholeShowNatively) {
+    Demo demo(Env{{"ZOKK_BUNDLE_DIR", bundle}, {"SDL_AUDIODRIVER", "dummy"}}, elsewhere);
+    const bool onSway = e2e::waitUntil([] { return e2e::swayWindow(Script::title).shown; }, 15);
+    ASSERT_TRUE(demo.wait(60));
+    EXPECT_TRUE(onSway) << "no window titled " << Script::title << " on sway";
+    EXPECT_EQ(demo.exitStatus(), 0) << demo.err();
+    expectCompleteShowOutput(demo.out());
+    // At exit, libwayland 1.22 and later warn that the event queue SDL 2.26 destroys still has
+    // its frame callback and surface wrapper; nothing of the show's own may be there.
+    expectNoOwnErrors(demo.err());
 }
 
 class ZokkBundleMissingPicture : public ::testing::TestWithParam<const char*> {};

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,21 @@ namespace e2e {
 double now() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void sleepSeconds(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+bool waitUntil(const std::function<bool()>& done, double timeoutSeconds) {
+    const double deadline = now() + timeoutSeconds;
+    while (!done()) {
+        if (now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
 }
 
 std::string exe() {
@@ -61,6 +77,12 @@ Demo::Demo(const std::map<std::string, std::string>& env, const std::string& wor
                              std::to_string(++serial);
     outPath = stem + ".out";
     errPath = stem + ".err";
+    // Emptied before the child starts, so that nothing reads a run's file left by an earlier
+    // run (in a PID namespace of its own, a test's process ids, and with them these names, are
+    // the same at every run).
+    for (const std::string& path : {outPath, errPath}) {
+        close(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    }
     const std::string program = exe();
     started = now();
     pid = fork();
@@ -125,6 +147,21 @@ bool Demo::wait(double timeoutSeconds) {
     return true;
 }
 
+bool Demo::waitForLines(int n, double timeoutSeconds) {
+    const auto lines = [this] {
+        const std::string text = out();
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    };
+    const double deadline = now() + timeoutSeconds;
+    while (now() < deadline && running()) {
+        if (lines() >= n) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return lines() >= n;
+}
+
 double Demo::secondsSinceStart() const {
     return now() - started;
 }
@@ -177,6 +214,147 @@ void XServer::kill() {
         ::kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         pid = -1;
+    }
+}
+
+Compositor::Compositor(const std::string& mode) {
+    static int serial = 0;
+    const char* config = std::getenv("ZOKK_SWAY_CONFIG");
+    if (!config) {
+        ADD_FAILURE() << "no $ZOKK_SWAY_CONFIG: not on the desktop of with-desktop.sh";
+        return;
+    }
+    const std::string stem = testimages::outputDir() + "/sway-" + std::to_string(getpid()) + "-" +
+                             std::to_string(++serial);
+    const std::string ready = stem + ".ready";
+    std::remove(ready.c_str());
+    pid = fork();
+    if (pid == 0) {
+        setenv("ZOKK_SWAY_READY", ready.c_str(), 1);
+        const int log = open((stem + ".log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(log, 1);
+        dup2(log, 2);
+        execlp("sway", "sway", "-c", config, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // The config has it write its display and socket, one line, once it accepts clients.
+    const double deadline = now() + 10;
+    std::string line;
+    while ((line = readFile(ready)).find('\n') == std::string::npos) {
+        if (now() > deadline || waitpid(pid, nullptr, WNOHANG) == pid) {
+            kill();
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::remove(ready.c_str());
+    std::istringstream(line) >> name >> socket;
+    const std::string command = "swaymsg -s '" + socket + "' output HEADLESS-1 mode " + mode;
+    if (std::system((command + " >/dev/null").c_str()) != 0) {
+        ADD_FAILURE() << "sway refused: " << command;
+    }
+}
+
+Compositor::~Compositor() {
+    kill();
+}
+
+void Compositor::kill() {
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+}
+
+SoundSink::SoundSink(const std::string& sinkName, const std::string& path) : name(sinkName) {
+    module = commandOutput("pactl load-module module-null-sink sink_name=" + name);
+    module = module.substr(0, module.find('\n'));
+    if (module.empty()) {
+        return;
+    }
+    recorder = fork();
+    if (recorder == 0) {
+        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(file, 1);
+        dup2(null, 2);
+        execlp("parec", "parec", "-d", (name + ".monitor").c_str(), "--raw", "--format=s16le",
+               "--rate=44100", "--channels=2", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Recording from the first sample on wants the recorder linked to the monitor before the
+    // show starts.
+    const double deadline = now() + 10;
+    while (commandOutput("pw-link -l").find(name + ":monitor_FL\n  |-> ") == std::string::npos) {
+        if (now() > deadline) {
+            stop();
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+SoundSink::~SoundSink() {
+    stop();
+    if (!module.empty()) {
+        std::system(("pactl unload-module " + module).c_str());
+    }
+}
+
+std::map<std::string, std::string> SoundSink::env() const {
+    return {{"PULSE_SINK", name}, {"PIPEWIRE_NODE", name}};
+}
+
+void SoundSink::stop() {
+    if (recorder > 0) {
+        ::kill(recorder, SIGINT);
+        waitpid(recorder, nullptr, 0);
+        recorder = -1;
+    }
+}
+
+SwayWindow swayWindow(const std::string& title, const std::string& ipcSocket) {
+    const std::string sway = ipcSocket.empty() ? "swaymsg" : "swaymsg -s '" + ipcSocket + "'";
+    std::istringstream found(
+        commandOutput(sway + " -t get_tree | jq -r --arg title '" + title +
+                      "' '.. | objects | select(has(\"pid\") and .name == $title) | "
+                      "\"\\(.fullscreen_mode) \\(.rect.width) \\(.rect.height)\"'"));
+    SwayWindow window;
+    int fullscreen = 0;
+    if (found >> fullscreen >> window.width >> window.height) {
+        window.shown = true;
+        window.fullscreen = fullscreen != 0;
+    }
+    return window;
+}
+
+namespace {
+std::string onDisplay(const std::string& display) {
+    return display.empty() ? "" : "WAYLAND_DISPLAY='" + display + "' ";
+}
+} // namespace
+
+testimages::Image waylandScreenshot(const std::string& display) {
+    static int serial = 0;
+    const std::string path = testimages::outputDir() + "/grim-" + std::to_string(getpid()) + "-" +
+                             std::to_string(++serial) + ".png";
+    testimages::Image image;
+    // Uncompressed, as it is read at once and thrown away.
+    if (std::system((onDisplay(display) + "grim -l 0 '" + path + "'").c_str()) != 0 ||
+        !testimages::loadPNG(path, image)) {
+        ADD_FAILURE() << "grim took no screenshot";
+    }
+    std::remove(path.c_str());
+    return image;
+}
+
+void typeKey(const std::string& key, const std::string& display) {
+    // wtype's keyboard appears when it starts, and a key it sends before the window has
+    // taken the keyboard is lost; a second's wait lets the window's event loop catch up.
+    const std::string command = onDisplay(display) + "wtype -s 1000 -k " + key;
+    if (std::system(command.c_str()) != 0) {
+        ADD_FAILURE() << "wtype failed: " << command;
     }
 }
 

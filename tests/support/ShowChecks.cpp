@@ -45,6 +45,19 @@ void expectCompleteShowOutput(const std::string& out) {
     EXPECT_EQ(rest, "") << out;
 }
 
+std::vector<double> sceneFrameRates(const std::string& out) {
+    std::vector<double> rates;
+    std::smatch line;
+    for (auto rest = out.cbegin();
+         rates.size() < static_cast<size_t>(Script::sceneCount) &&
+         std::regex_search(rest, out.cend(), line,
+                           statisticsLine(Script::statisticsLabels[rates.size()]));
+         rest = line.suffix().first) {
+        rates.push_back(std::stod(line[2].str()));
+    }
+    return rates;
+}
+
 void expectNoOwnErrors(const std::string& err) {
     for (const char* own : {"PNG: ", "Unable to initialize SDL", "Couldn't set video mode"}) {
         EXPECT_EQ(err.find(own), std::string::npos) << err;

@@ -16,6 +16,10 @@ namespace showchecks {
 // with "Initing..." as scenes 3 and 4 begin, and nothing else.
 void expectCompleteShowOutput(const std::string& out);
 
+// The average frame rate of each statistics line in out, in playing order (as many as there
+// are).
+std::vector<double> sceneFrameRates(const std::string& out);
+
 // None of the program's own failure lines (picture loader, SDL start-up, video mode).
 void expectNoOwnErrors(const std::string& err);
 
