@@ -9,7 +9,11 @@
 # Uses sudo when not run as root (debootstrap must be). Fails, saying why, when the mirror
 # cannot give the suite.
 set -euo pipefail
-suite=${1:?usage: debian-root.sh SUITE}
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
+[ $# -eq 1 ] || bad_usage "takes one suite, not $#"
+[[ "$1" =~ ^[a-z][a-z-]*$ ]] || bad_usage "a suite is a name such as bookworm, not $1"
+suite=$1
 
 # The desktop's base: Mesa's OpenGL (with its software renderer, for headless runs) and the
 # X11 client libraries SDL's X11 video driver loads.
@@ -27,7 +31,7 @@ if [ -f "$dir/.complete" ]; then
     exit 0
 fi
 
-mirror=$("$(dirname "$0")/debian-source.sh" --mirror)
+mirror=$("$root/scripts/debian-source.sh" --mirror)
 read -r mirror keyring <<<"$mirror"
 command -v debootstrap >/dev/null || {
     echo "debian-root: debootstrap is missing (install the debootstrap package)" >&2

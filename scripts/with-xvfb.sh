@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Usage: with-xvfb.sh [--screen WIDTHxHEIGHTxDEPTH] GLREADY COMMAND [ARGS...]
+# Usage: scripts/with-xvfb.sh [--screen WIDTHxHEIGHTxDEPTH] GLREADY COMMAND [ARGS...]
 # Runs COMMAND under an Xvfb of its own (640x480x24 unless --screen says otherwise, on a
 # display number the server picks itself), after GLREADY has confirmed that OpenGL answers on
 # it (the tests pass their glready program; scripts/capture.sh passes true). The server is
 # always stopped afterwards, also when the command fails or the script is interrupted. A
 # user's own display is never used.
 set -u
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
 screen=640x480x24
 if [ "${1:-}" = --screen ]; then
+    [[ "${2:-}" =~ ^[0-9]+x[0-9]+x[0-9]+$ ]] || bad_usage "--screen needs WIDTHxHEIGHTxDEPTH"
     screen=$2
     shift 2
 fi
+[[ "${1:-}" != -* ]] || bad_usage "unknown option $1"
+[ $# -ge 2 ] || bad_usage "needs the GL check and a command"
 glready=$1
 shift
 
