@@ -5,13 +5,21 @@
 #                                          dpkg-buildpackage (checked with lintian)
 #   zokk-<version>-linux-<cpu>.tar.gz      one folder that plays wherever it is unpacked, with
 #                                          the libraries a desktop may lack
-# The version is the one project() sets in CMakeLists.txt. ZOKK_DIST and ZOKK_PACKAGE_BUILD
+# The version is the one project() sets in CMakeLists.txt, which debian/changelog's top entry
+# must have: the package is not built when they differ. ZOKK_DIST and ZOKK_PACKAGE_BUILD
 # choose other folders for the output and the build tree (the tests use their own).
 set -euo pipefail
 . "$(dirname "$0")/prelude.sh"
 no_arguments "$@"
 "$root/scripts/install-deps.sh" --package
 release_names
+# dpkg-buildpackage takes the version from debian/changelog.
+changelog=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
+[ "$changelog" = "$version" ] || {
+    echo "package: debian/changelog's top entry is $changelog, CMakeLists.txt's project() says" \
+        "$version: add an entry for $version to debian/changelog (dch -v $version)" >&2
+    exit 1
+}
 dist=${ZOKK_DIST:-$root/dist}
 build=${ZOKK_PACKAGE_BUILD:-$root/build-package}
 mkdir -p "$dist"
@@ -43,15 +51,13 @@ trap 'rm -rf "$stage"' EXIT
 
 # The Debian package, built the Debian way: dpkg-buildpackage with debian/ (dh and its CMake
 # build system) in a copy of the sources, the files that git tracks or would track as they are
-# in the working tree, with debian/changelog written for the version project() sets. It makes
-# the source package too, and lintian checks both: its errors and warnings fail the package,
-# which is then not left in dist/; its notes are shown.
+# in the working tree. It makes the source package too, and lintian checks both: its errors
+# and warnings fail the package, which is then not left in dist/; its notes are shown.
 rm -rf "$build/deb"
 tree="$build/deb/zokk-$version"
 mkdir -p "$tree"
 git -C "$root" ls-files -z --cached --others --exclude-standard |
     tar -C "$root" --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -C "$tree" -xf -
-sed "s/@PROJECT_VERSION@/$version/" "$tree/debian/changelog.in" >"$tree/debian/changelog"
 (cd "$tree" && dpkg-buildpackage -us -uc -j"$jobs") >"$build/deb/build.log" 2>&1 || {
     tail -n 40 "$build/deb/build.log" >&2
     echo "package: dpkg-buildpackage failed (log: $build/deb/build.log)" >&2
