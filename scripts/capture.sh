@@ -19,7 +19,6 @@
 set -euo pipefail
 . "$(dirname "$0")/prelude.sh"
 
-answer_help "$@"
 output="" fps="" height="" mode=mp4
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -36,6 +35,10 @@ while [ $# -gt 0 ]; do
     --lossless | --preview)
         [ "$mode" = mp4 ] || bad_usage "--lossless and --preview exclude each other"
         mode=${1#--}
+        ;;
+    -h | --help)
+        usage
+        exit 0
         ;;
     -*) bad_usage "unknown option $1" ;;
     *)
