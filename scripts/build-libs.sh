@@ -205,6 +205,15 @@ enter() {
     done
     mkdir -p "$prefix/share/licenses/$1"
     cp "$licence" "$prefix/share/licenses/$1/"
+    # The build dates itself (__DATE__ in the compatibility layer's version string) by the
+    # source's own date, Debian's changelog entry or the newest file of an upstream archive,
+    # so that a prefix is a function of its key, not of the commit whose release built it first.
+    if [ -f debian/changelog ]; then
+        SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -S Timestamp)
+    else
+        SOURCE_DATE_EPOCH=$(find . -type f -printf '%T@\n' | sort -n | tail -n 1 | cut -d. -f1)
+    fi
+    export SOURCE_DATE_EPOCH
 }
 
 # Runs a build command with its output in build.log, shown only when it fails.
