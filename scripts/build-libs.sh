@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: scripts/build-libs.sh TARGET [--for BUILD-DIR | --ship DEST FILE...]
+# Usage: scripts/build-libs.sh TARGET [--for BUILD-DIR | --versions]
 # Builds the libraries zokk runs on (zlib, libpng, libogg, libvorbis, SDL2, the SDL 1.2
 # compatibility layer over it, and SDL_mixer 1.2 with Ogg Vorbis alone), or those of them that
 # TARGET needs, from Debian's own source packages (the versions this release ships) and, for the
@@ -7,12 +7,10 @@
 # scripts/debian-source.sh pins (from the folder that ZOKK_SOURCES names). Prints the install
 # prefix: headers in include/, import libraries and pkg-config files in lib/, DLLs in bin/
 # (shared libraries in lib/ on Linux), each package's licence in share/licenses/<package>/.
+# scripts/ship-libs.sh copies from it what a program needs beside it.
 #   --for BUILD-DIR  readies the CMake build folder that is to take the libraries: CMake keeps
 #                    pkg-config's answers, so a folder configured with another prefix starts
 #                    afresh.
-#   --ship DEST FILE...  copies the FILEs into DEST, where they are not yet, and beside them
-#                    every library of the prefix they need, directly or through each other,
-#                    made ready to ship (windows and linux).
 #   --versions       prints the sources' versions, "<package> <version>" a line, and nothing
 #                    else (fetching what is not yet unpacked, building nothing).
 #
@@ -32,13 +30,28 @@
 # and of the recipe (this script and the target's toolchain file). A complete prefix is reused
 # as it is; a change of version or recipe builds a new one beside it.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:?usage: build-libs.sh TARGET [--for DIR | --ship DEST FILE... | --versions]}
+. "$(dirname "$0")/prelude.sh"
+
+answer_help "$@"
+[ $# -gt 0 ] || bad_usage "no target"
+[[ "$1" != -* ]] || bad_usage "the target comes first, not $1"
+target=$1
 shift
-cache=${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}
-jobs=${ZOKK_JOBS:-$(nproc)}
-mkdir -p "$cache"
-caller=$PWD
+for_dir="" versions_only=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --for)
+        [ $# -ge 2 ] || bad_usage "--for needs a build folder"
+        for_dir=$2
+        [[ "$for_dir" = /* ]] || for_dir="$PWD/$for_dir"
+        shift
+        ;;
+    --versions) versions_only=1 ;;
+    *) bad_usage "unknown option $1" ;;
+    esac
+    shift
+done
+[ -z "$for_dir" ] || [ "$versions_only" = 0 ] || bad_usage "--for and --versions exclude each other"
 
 # What a target defines:
 #   libraries       the source packages it needs, in build order (all of them by default)
@@ -51,9 +64,6 @@ caller=$PWD
 #   target_cmake    prints CMake's options for the target, one a line
 #   target_zlib     links zlib's objects in the current folder into the target's library
 #   target_finish   whatever the target adds once all libraries are installed
-#   target_needs    prints the libraries a file of the target names as needed
-#   target_ship     copies a library from the prefix to where it ships
-#   ship_dir        the prefix's folder of the libraries that ship
 libraries=(zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
 link=(--enable-shared --disable-static)
 target_cmake() { :; }
@@ -86,14 +96,6 @@ windows)
                 "${lib%%:*}" "${lib#*:}" "${lib#*:}" >"$prefix/lib/pkgconfig/${lib%%:*}.pc"
         done
     }
-    # Windows' own DLLs are left to Windows.
-    target_needs() { $host-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'; }
-    # strip gives what it writes the time of SOURCE_DATE_EPOCH, or of now when that is not
-    # set: without one, none (as the prefix's DLLs have).
-    target_ship() {
-        SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-0} $host-strip --strip-unneeded -o "$2" "$1"
-    }
-    ship_dir=bin
     ;;
 linux)
     cc=gcc
@@ -114,14 +116,6 @@ linux)
         ln -sf "libz.so.$version" "$prefix/lib/libz.so.1"
         ln -sf libz.so.1 "$prefix/lib/libz.so"
     }
-    # Each library finds the others beside itself through its run path.
-    target_needs() { objdump -p "$1" | awk '$1 == "NEEDED" { print $2 }'; }
-    target_ship() {
-        strip --strip-unneeded -o "$2" "$(readlink -f "$1")"
-        patchelf --set-rpath '$ORIGIN' "$2"
-        chmod 0644 "$2"
-    }
-    ship_dir=lib
     ;;
 web)
     libraries=(zlib libpng1.6)
@@ -147,70 +141,49 @@ fuzz)
     CFLAGS+=" -fsanitize=address,undefined -fno-sanitize-recover=undefined"
     export LDFLAGS="-fsanitize=address,undefined"
     ;;
-*)
-    echo "build-libs: unknown target $target (known: windows, linux, web, fuzz)" >&2
-    exit 2
-    ;;
+*) bad_usage "unknown target $target (known: windows, linux, web, fuzz)" ;;
 esac
 
 # The sources are shared by all targets: one fetch at a time. Then one build at a time for
 # each target, which another run of the same waits for and reuses.
-sources="$cache/sources"
-exec 9>"$cache/sources.lock"
+mkdir -p "$libs_cache"
+sources="$libs_cache/sources"
+exec 9>"$libs_cache/sources.lock"
 flock 9
 versions=$("$root/scripts/debian-source.sh" "$sources" "${libraries[@]}")
-if [ "${1:-}" = --versions ]; then
+if [ "$versions_only" = 1 ]; then
     echo "$versions"
     exit 0
 fi
-exec 9>"$cache/$target.lock"
+exec 9>"$libs_cache/$target.lock"
 flock 9
 key=$({
     echo "$target"
     echo "$versions"
     cat "$0" "${recipe_files[@]}"
 } | sha256sum | cut -c1-16)
-prefix="$cache/$target-$key"
+prefix="$libs_cache/$target-$key"
 
-# Once the prefix is complete: what --for or --ship asks, then the prefix printed.
+# Once the prefix is complete: the build folder readied, then the prefix printed.
 use_prefix() {
-    case "${1:-}" in
-    --for)
-        if [ "$(cat "$2/libs-prefix" 2>/dev/null)" != "$prefix" ]; then
-            mkdir -p "$2"
-            rm -f "$2/CMakeCache.txt"
-            echo "$prefix" >"$2/libs-prefix"
-        fi
-        ;;
-    --ship)
-        local dest=$2 file name lib
-        local pending=("${@:3}")
-        while [ ${#pending[@]} -gt 0 ]; do
-            file=${pending[0]} name=$(basename "${pending[0]}")
-            pending=("${pending[@]:1}")
-            if [ "$file" != "$dest/$name" ]; then
-                [ ! -e "$dest/$name" ] || continue
-                target_ship "$file" "$dest/$name"
-            fi
-            for lib in $(target_needs "$dest/$name"); do
-                [ ! -f "$prefix/$ship_dir/$lib" ] || pending+=("$prefix/$ship_dir/$lib")
-            done
-        done
-        ;;
-    esac
+    if [ -n "$for_dir" ] && [ "$(cat "$for_dir/libs-prefix" 2>/dev/null)" != "$prefix" ]; then
+        mkdir -p "$for_dir"
+        rm -f "$for_dir/CMakeCache.txt"
+        echo "$prefix" >"$for_dir/libs-prefix"
+    fi
     echo "$prefix"
     exit 0
 }
-[ ! -f "$prefix/complete" ] || use_prefix "$@"
+[ ! -f "$prefix/complete" ] || use_prefix
 mapfile -t cmake_target < <(target_cmake)
 
 echo "build-libs: building for $target into $prefix:" >&2
 echo "$versions" | sed 's/^/  /' >&2
-work="$cache/work-$target-$key"
+work="$libs_cache/work-$target-$key"
 rm -rf "$work" "$prefix"
 # No path of this machine in what is built: the names of the sources (which SDL's assertions
 # keep, and the debug information) and of the prefix start at the cache, wherever it is.
-export CFLAGS="$CFLAGS -ffile-prefix-map=$cache/="
+export CFLAGS="$CFLAGS -ffile-prefix-map=$libs_cache/="
 mkdir -p "$work" "$prefix/bin" "$prefix/include" "$prefix/lib/pkgconfig"
 
 # Every build finds the prefix's headers, libraries and pkg-config files, and nothing else
@@ -232,6 +205,15 @@ enter() {
     done
     mkdir -p "$prefix/share/licenses/$1"
     cp "$licence" "$prefix/share/licenses/$1/"
+    # The build dates itself (__DATE__ in the compatibility layer's version string) by the
+    # source's own date, Debian's changelog entry or the newest file of an upstream archive,
+    # so that a prefix is a function of its key, not of the commit whose release built it first.
+    if [ -f debian/changelog ]; then
+        SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -S Timestamp)
+    else
+        SOURCE_DATE_EPOCH=$(find . -type f -printf '%T@\n' | sort -n | tail -n 1 | cut -d. -f1)
+    fi
+    export SOURCE_DATE_EPOCH
 }
 
 # Runs a build command with its output in build.log, shown only when it fails.
@@ -308,8 +290,8 @@ done
 
 target_finish
 
-cd "$caller"
+cd "$libs_cache"
 rm -rf "$work"
 touch "$prefix/complete"
 echo "build-libs: done in $SECONDS s" >&2
-use_prefix "$@"
+use_prefix

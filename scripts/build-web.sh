@@ -6,18 +6,22 @@
 # zlib and libpng are built once for WebAssembly by "scripts/build-libs.sh web" and kept in its
 # cache. The build tree is build-web/, or $ZOKK_WEB_BUILD.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
+[[ "${1:-}" != -* ]] || bad_usage "unknown option $1"
+[ $# -le 1 ] || bad_usage "one folder only, not $*"
 dir=${1:-$root/dist}
+"$root/scripts/install-deps.sh" --web
+release_names
 mkdir -p "$dir/web"
 dir=$(cd "$dir" && pwd)
-"$root/scripts/install-deps.sh" --web
 
 # emcc's optimiser runs on node and needs Debian's node modules (acorn) on its path.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 build=${ZOKK_WEB_BUILD:-$root/build-web}
 prefix=$("$root/scripts/build-libs.sh" web --for "$build")
 (cd "$root" && cmake --preset web -B "$build" -DZOKK_WEB_PREFIX="$prefix" \
-    -DZOKK_WEB_OUT="$dir/web" -DZOKK_WEB_SINGLE="$dir/zokk.html") >/dev/null
-cmake --build "$build" -j"${ZOKK_JOBS:-$(nproc)}"
-echo "build-web: $dir/zokk.html ($(du -k "$dir/zokk.html" | cut -f1) KiB)," \
+    -DZOKK_WEB_OUT="$dir/web" -DZOKK_WEB_SINGLE="$dir/$page") >/dev/null
+cmake --build "$build" -j"$jobs"
+echo "build-web: $dir/$page ($(du -k "$dir/$page" | cut -f1) KiB)," \
     "and the page for servers in $dir/web ($(du -sk "$dir/web" | cut -f1) KiB)"

@@ -6,17 +6,19 @@
 # compatibility layer's source comes from the folder that ZOKK_SOURCES names); zokk itself is
 # built from the same CMakeLists as on Linux, in build-windows/.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/prelude.sh"
+no_arguments "$@"
 "$root/scripts/install-deps.sh" --windows
+release_names
 # The time of the commit, for the link and strip (the PE files' time stamps) and the zip.
 SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
 export SOURCE_DATE_EPOCH
 build="$root/build-windows"
 prefix=$("$root/scripts/build-libs.sh" windows --for "$build")
 (cd "$root" && cmake --preset windows -DZOKK_DEPS_PREFIX="$prefix" >/dev/null &&
-    cmake --build --preset windows -j"${ZOKK_JOBS:-$(nproc)}")
+    cmake --build --preset windows -j"$jobs")
 
-name=zokk-win64
+name=${zip%.zip}
 stage="$build/stage/$name"
 rm -rf "$build/stage"
 mkdir -p "$stage"
@@ -26,8 +28,7 @@ cp -r "$root/data" "$stage/data"
 # The DLLs are whatever the executable imports from the prefix, and what those import in
 # turn. SDL.dll, the SDL 1.2 API, loads SDL2.dll when SDL starts, so no import table names
 # that one.
-"$root/scripts/build-libs.sh" windows --ship "$stage" "$stage/zokk.exe" "$prefix/bin/SDL2.dll" \
-    >/dev/null
+"$root/scripts/ship-libs.sh" windows "$prefix" "$stage" "$stage/zokk.exe" "$prefix/bin/SDL2.dll"
 
 # Notepad wants CRLF line ends.
 sed 's/$/\r/' >"$stage/readme.txt" <<'EOF'
@@ -56,7 +57,7 @@ find "$stage" -type f -exec chmod 0644 {} +
 chmod 0755 "$stage"/*.exe "$stage"/*.dll
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 mkdir -p "$root/dist"
-rm -f "$root/dist/$name.zip"
+rm -f "$root/dist/$zip"
 (cd "$build/stage" && find "$name" | LC_ALL=C sort |
-    TZ=UTC0 zip -q -X -9 "$root/dist/$name.zip" -@)
-echo "$root/dist/$name.zip"
+    TZ=UTC0 zip -q -X -9 "$root/dist/$zip" -@)
+echo "$root/dist/$zip"

@@ -1,12 +1,65 @@
 #!/usr/bin/env bash
+# Usage: scripts/capture.sh [OUTPUT] [--fps N] [--height H] [--lossless] [--preview]
 # Records the whole show as a video file, frame-exact with its soundtrack. Installs what is
 # missing and builds zokk-capture optimised, which plays the show with the demo's own classes
 # on a stepped clock on a private Xvfb (never on your display) and hands every frame to
 # ffmpeg; ffmpeg cuts the soundtrack from the music file as the show plays it and encodes.
 # The file is written under a temporary name and only renamed when it is complete.
+#   OUTPUT        the file to write (default zokk.mp4, zokk.mkv with --lossless,
+#                 zokk.webp with --preview, in the working directory)
+#   --fps N       frames a second, a whole number within the show's capture rates
+#                 (default 60; 24 with --preview)
+#   --height H    scale to H lines, aspect kept, an even number within the show's capture
+#                 heights (default the show's own height; 240 with --preview)
+#   --lossless    Matroska with FFV1 and FLAC instead of MP4 with H.264 and AAC
+#   --preview     a short looping animated WebP with a moment of every scene
+# The show's facts (show-facts.txt, which zokk-capture's build writes) give the picture's size,
+# the rates and heights a video may have, and the preview's moments.
 # ZOKK_CAPTURE=path uses that zokk-capture executable instead of building one.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/prelude.sh"
+
+output="" fps="" height="" mode=mp4
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --fps)
+        [ $# -ge 2 ] || bad_usage "--fps needs a value"
+        fps=$2
+        shift
+        ;;
+    --height)
+        [ $# -ge 2 ] || bad_usage "--height needs a value"
+        height=$2
+        shift
+        ;;
+    --lossless | --preview)
+        [ "$mode" = mp4 ] || bad_usage "--lossless and --preview exclude each other"
+        mode=${1#--}
+        ;;
+    -h | --help)
+        usage
+        exit 0
+        ;;
+    -*) bad_usage "unknown option $1" ;;
+    *)
+        [ -z "$output" ] || bad_usage "one output file only (got $output and $1)"
+        output=$1
+        ;;
+    esac
+    shift
+done
+case "$mode" in
+mp4) output=${output:-zokk.mp4} fps=${fps:-60} ;;
+lossless) output=${output:-zokk.mkv} fps=${fps:-60} ;;
+preview) output=${output:-zokk.webp} fps=${fps:-24} height=${height:-240} ;;
+esac
+
+dir=$(dirname -- "$output")
+[ -d "$dir" ] || { echo "capture: the folder $dir does not exist" >&2; exit 1; }
+[ -w "$dir" ] || { echo "capture: the folder $dir is not writable" >&2; exit 1; }
+[ ! -d "$output" ] || { echo "capture: $output is a folder" >&2; exit 1; }
+dir=$(cd -- "$dir" && pwd)
+target="$dir/$(basename -- "$output")"
 
 "$root/scripts/install-deps.sh" --capture || true
 for tool in ffmpeg:ffmpeg ffprobe:ffmpeg Xvfb:xvfb; do # program:Debian package
@@ -22,86 +75,37 @@ if [ -n "$exe" ]; then
     exe="$(cd "$(dirname -- "$exe")" && pwd)/$(basename -- "$exe")"
 else
     (cd "$root" && cmake --preset release >/dev/null &&
-        cmake --build --preset release --target zokk-capture show_facts \
-            -j"${ZOKK_JOBS:-$(nproc)}" >/dev/null)
+        cmake --build --preset release --target zokk-capture show_facts -j"$jobs" >/dev/null)
     exe="$root/build-release/capture/zokk-capture"
 fi
 
-# The picture's size and the frame rates, as the show's facts in the build beside it say.
+# The picture's size, what the options may ask and the preview's moments, as the show's facts
+# in the build beside it say.
 facts="$(dirname -- "$exe")/../show-facts.txt"
 [ -r "$facts" ] || { echo "capture: $facts is missing (the show_facts target writes it)" >&2; exit 1; }
-read -r _ frame_width frame_height < <(grep '^frame_size ' "$facts")
-read -r _ min_fps max_fps < <(grep '^capture_fps ' "$facts")
-
-usage() {
-    cat >&2 <<EOF
-usage: scripts/capture.sh [OUTPUT] [--fps N] [--height H] [--lossless] [--preview]
-  OUTPUT        the file to write (default zokk.mp4, zokk.mkv with --lossless,
-                zokk.webp with --preview, in the working directory)
-  --fps N       frames a second, $min_fps to $max_fps (default 60; 24 with --preview)
-  --height H    scale to H lines, aspect kept, an even number from 240 to 2160
-                (default $frame_height, the show's own size; 240 with --preview)
-  --lossless    Matroska with FFV1 and FLAC instead of MP4 with H.264 and AAC
-  --preview     a short looping animated WebP with a few seconds of every scene
-EOF
+fact() { # NAME VARIABLE...: the fact's values, read into the variables
+    local line
+    line=$(grep -m 1 "^$1 " "$facts") || {
+        echo "capture: $facts has no $1 (the show_facts target writes it)" >&2
+        exit 1
+    }
+    read -r _ "${@:2}" <<<"$line"
 }
-fail() {
-    echo "capture: $1" >&2
-    [ "${2:-}" = usage ] && usage
-    exit 2
-}
+fact frame_size frame_width frame_height
+fact capture_fps min_fps max_fps
+fact capture_height min_height max_height
+fact preview_starts_ms starts
+read -r -a preview_starts_ms <<<"$starts"
+fact preview_moment_ms preview_moment_ms
 
-output="" fps="" height="" mode=mp4
-while [ $# -gt 0 ]; do
-    case "$1" in
-    --fps)
-        [ $# -ge 2 ] || fail "--fps needs a value" usage
-        fps=$2
-        shift
-        ;;
-    --height)
-        [ $# -ge 2 ] || fail "--height needs a value" usage
-        height=$2
-        shift
-        ;;
-    --lossless | --preview)
-        [ "$mode" = mp4 ] || fail "--lossless and --preview exclude each other" usage
-        mode=${1#--}
-        ;;
-    -h | --help)
-        usage
-        exit 0
-        ;;
-    -*) fail "unknown option $1" usage ;;
-    *)
-        [ -z "$output" ] || fail "one output file only (got $output and $1)" usage
-        output=$1
-        ;;
-    esac
-    shift
-done
-
-case "$mode" in
-mp4) default_name=zokk.mp4 default_fps=60 default_height=$frame_height ;;
-lossless) default_name=zokk.mkv default_fps=60 default_height=$frame_height ;;
-preview) default_name=zokk.webp default_fps=24 default_height=240 ;;
-esac
-output=${output:-$default_name}
-fps=${fps:-$default_fps}
-height=${height:-$default_height}
+height=${height:-$frame_height}
 [[ "$fps" =~ ^[0-9]+$ ]] && [ "$fps" -ge "$min_fps" ] && [ "$fps" -le "$max_fps" ] ||
-    fail "--fps must be a whole number from $min_fps to $max_fps, not $fps" usage
-[[ "$height" =~ ^[0-9]+$ ]] && [ "$height" -ge 240 ] && [ "$height" -le 2160 ] &&
-    [ $((height % 2)) -eq 0 ] || fail "--height must be an even number from 240 to 2160, not $height" usage
+    bad_usage "--fps must be a whole number from $min_fps to $max_fps, not $fps"
+[[ "$height" =~ ^[0-9]+$ ]] && [ "$height" -ge "$min_height" ] && [ "$height" -le "$max_height" ] &&
+    [ $((height % 2)) -eq 0 ] ||
+    bad_usage "--height must be an even number from $min_height to $max_height, not $height"
 # 4:3, rounded to an even width, as the encoders' chroma planes need.
 width=$(((height * 4 + 3) / 6 * 2))
-
-dir=$(dirname -- "$output")
-[ -d "$dir" ] || { echo "capture: the folder $dir does not exist" >&2; exit 1; }
-[ -w "$dir" ] || { echo "capture: the folder $dir is not writable" >&2; exit 1; }
-[ ! -d "$output" ] || { echo "capture: $output is a folder" >&2; exit 1; }
-dir=$(cd -- "$dir" && pwd)
-target="$dir/$(basename -- "$output")"
 
 # The soundtrack as the show's own script has it.
 music="" start="" fade_ms="" rate="" channels="" length_ms=""
@@ -117,7 +121,7 @@ done <"$facts"
     echo "capture: $facts does not describe the soundtrack" >&2
     exit 1
 }
-seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); } # MS
 length=$(seconds_of "$length_ms")
 
 cd "$root"
@@ -163,13 +167,10 @@ lossless)
         "${sound[@]}" -c:a flac -f matroska)
     ;;
 preview)
-    # A moment of each scene: the shaken solid, the three titles, a word turning, and the
-    # flickering names giving way to the last picture.
-    moments=(1.5 6.9 10.5 24.0)
-    moment_length=1.5
+    # A moment of each scene, as the show's facts place them.
     pick=""
-    for at in "${moments[@]}"; do
-        pick+="${pick:++}between(t,$at,$(awk -v a="$at" -v l="$moment_length" 'BEGIN { print a + l }'))"
+    for at in "${preview_starts_ms[@]}"; do
+        pick+="${pick:++}between(t,$(seconds_of "$at"),$(seconds_of $((at + preview_moment_ms))))"
     done
     audio=()
     format=(-vf "select='$pick',setpts=N/FRAME_RATE/TB,scale=$width:$height:flags=area"
@@ -224,7 +225,7 @@ fi
 mv -f -- "$partial" "$target"
 if [ "$mode" = preview ]; then
     # ffprobe reads no animated WebP.
-    seconds=$(awk -v n="${#moments[@]}" -v l="$moment_length" 'BEGIN { print n * l }')
+    seconds=$(seconds_of $((${#preview_starts_ms[@]} * preview_moment_ms)))
 else
     seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$target")
 fi

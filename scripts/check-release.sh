@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: scripts/check-release.sh            (or scripts/release.sh --check)
+# Usage: scripts/check-release.sh
 # Shows that the release is a function of its commit: makes it here (scripts/release.sh), then
 # again from the same commit in a scratch clone elsewhere, with another time zone, locale,
 # umask and home folder, and
@@ -17,14 +17,12 @@
 # Exits 0 when the files are the same and name no such folder, 1 when not, 2 when a release
 # cannot be made or checked.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-if [ $# -ne 0 ] && [ $# -ne 2 ]; then
-    sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2
-    exit 2
-fi
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
+[[ "${1:-}" != -* ]] || bad_usage "unknown option $1"
+[ $# -eq 0 ] || [ $# -eq 2 ] || bad_usage "takes no folder or two, not $#"
 "$root/scripts/install-deps.sh" --check
-cache=$(mkdir -p "${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}" &&
-    cd "${ZOKK_LIBS_CACHE:-$HOME/.cache/zokk/libs}" && pwd)
+cache=$(mkdir -p "$libs_cache" && cd "$libs_cache" && pwd)
 reports="$root/build-check"
 rm -rf "$reports"
 mkdir -p "$reports"

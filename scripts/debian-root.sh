@@ -11,7 +11,11 @@
 # Uses sudo when not run as root (debootstrap must be). Fails, saying why, when the mirror
 # cannot give the suite.
 set -euo pipefail
-suite=${1:?usage: debian-root.sh SUITE [--wayland]}
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
+[ $# -ge 1 ] && [ $# -le 2 ] || bad_usage "takes a suite and maybe --wayland, not $# arguments"
+[[ "$1" =~ ^[a-z][a-z-]*$ ]] || bad_usage "a suite is a name such as bookworm, not $1"
+suite=$1
 
 # The desktop's base: Mesa's OpenGL (with its software renderer, for headless runs) and the
 # X11 client libraries SDL's X11 video driver loads.
@@ -24,7 +28,7 @@ case ${2:-} in
 --wayland) include+=,libwayland-client0,libwayland-cursor0,libwayland-egl1,libxkbcommon0,\
 libegl1,libegl-mesa0 ;;
 "") ;;
-*) echo "usage: debian-root.sh SUITE [--wayland]" >&2; exit 2 ;;
+*) bad_usage "unknown option $2" ;;
 esac
 cache=${ZOKK_ROOTS_CACHE:-$HOME/.cache/zokk/roots}
 key=$(printf '%s %s\n' "$suite" "$include" | sha256sum | cut -c1-12)
@@ -38,7 +42,7 @@ if [ -f "$dir/.complete" ]; then
     exit 0
 fi
 
-mirror=$("$(dirname "$0")/debian-source.sh" --mirror)
+mirror=$("$root/scripts/debian-source.sh" --mirror)
 read -r mirror keyring <<<"$mirror"
 command -v debootstrap >/dev/null || {
     echo "debian-root: debootstrap is missing (install the debootstrap package)" >&2

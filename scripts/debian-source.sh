@@ -15,10 +15,17 @@
 # Prints that mirror's URI and the keyring its releases are checked with, on one line (for the
 # other scripts that fetch from it).
 set -euo pipefail
-if [ "${1:-}" != --mirror ]; then
-    dest=${1:?usage: debian-source.sh DEST SOURCE-PACKAGE... | --mirror}
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
+if [ "${1:-}" = --mirror ]; then
+    [ $# -eq 1 ] || bad_usage "--mirror takes nothing more, not ${*:2}"
+else
+    [ $# -ge 2 ] || bad_usage "needs a folder and at least one source package"
+    for arg in "$@"; do
+        [[ "$arg" != -* ]] || bad_usage "unknown option $arg"
+    done
+    dest=$1
     shift
-    [ $# -gt 0 ] || { echo "usage: debian-source.sh DEST SOURCE-PACKAGE..." >&2; exit 2; }
     command -v dpkg-source >/dev/null || {
         echo "debian-source: dpkg-source is missing (install the dpkg-dev package)" >&2
         exit 1

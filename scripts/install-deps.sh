@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
+# Usage: scripts/install-deps.sh [--tests] [--capture] [--package] [--windows] [--web]
+#                                [--fuzz] [--check]
 # Installs the Debian packages zokk needs to build, play and test, skipping the ones already
 # there. Safe to run again and again. Uses sudo when not run as root.
 set -euo pipefail
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
 
 packages=(
     cmake g++ make pkg-config
@@ -55,7 +59,7 @@ for option in "$@"; do
     --web) packages+=("${web[@]}") ;;
     --package) packages+=("${package[@]}") ;;
     --fuzz) packages+=("${fuzz[@]}") ;;
-    *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
+    *) bad_usage "unknown option $option" ;;
     esac
 done
 

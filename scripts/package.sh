@@ -5,11 +5,21 @@
 #                                          dpkg-buildpackage (checked with lintian)
 #   zokk-<version>-linux-<cpu>.tar.gz      one folder that plays wherever it is unpacked, with
 #                                          the libraries a desktop may lack
-# The version is the one project() sets in CMakeLists.txt. ZOKK_DIST and ZOKK_PACKAGE_BUILD
+# The version is the one project() sets in CMakeLists.txt, which debian/changelog's top entry
+# must have: the package is not built when they differ. ZOKK_DIST and ZOKK_PACKAGE_BUILD
 # choose other folders for the output and the build tree (the tests use their own).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/prelude.sh"
+no_arguments "$@"
 "$root/scripts/install-deps.sh" --package
+release_names
+# dpkg-buildpackage takes the version from debian/changelog.
+changelog=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
+[ "$changelog" = "$version" ] || {
+    echo "package: debian/changelog's top entry is $changelog, CMakeLists.txt's project() says" \
+        "$version: add an entry for $version to debian/changelog (dch -v $version)" >&2
+    exit 1
+}
 dist=${ZOKK_DIST:-$root/dist}
 build=${ZOKK_PACKAGE_BUILD:-$root/build-package}
 mkdir -p "$dist"
@@ -33,39 +43,34 @@ ldflags=$(buildflag LDFLAGS)
 configure() { # PRESET FOLDER CMAKE-OPTIONS...
     (cd "$root" && cmake --preset "$1" -B "$2" -DCMAKE_CXX_FLAGS="$flags" \
         -DCMAKE_C_FLAGS="$cflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${@:3}") >/dev/null
-    cmake --build "$2" -j"${ZOKK_JOBS:-$(nproc)}"
+    cmake --build "$2" -j"$jobs"
 }
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-arch=$(dpkg --print-architecture)
 
 # The Debian package, built the Debian way: dpkg-buildpackage with debian/ (dh and its CMake
 # build system) in a copy of the sources, the files that git tracks or would track as they are
-# in the working tree, with debian/changelog written for the version project() sets. It makes
-# the source package too, and lintian checks both: its errors and warnings fail the package,
-# which is then not left in dist/; its notes are shown.
-version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+# in the working tree. It makes the source package too, and lintian checks both: its errors
+# and warnings fail the package, which is then not left in dist/; its notes are shown.
 rm -rf "$build/deb"
 tree="$build/deb/zokk-$version"
 mkdir -p "$tree"
 git -C "$root" ls-files -z --cached --others --exclude-standard |
     tar -C "$root" --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -C "$tree" -xf -
-sed "s/@PROJECT_VERSION@/$version/" "$tree/debian/changelog.in" >"$tree/debian/changelog"
-(cd "$tree" && dpkg-buildpackage -us -uc -j"${ZOKK_JOBS:-$(nproc)}") >"$build/deb/build.log" 2>&1 || {
+(cd "$tree" && dpkg-buildpackage -us -uc -j"$jobs") >"$build/deb/build.log" 2>&1 || {
     tail -n 40 "$build/deb/build.log" >&2
     echo "package: dpkg-buildpackage failed (log: $build/deb/build.log)" >&2
     exit 1
 }
-deb="$dist/zokk_${version}_${arch}.deb"
-rm -f "$deb"
-lintian --fail-on error,warning --info "$build/deb/zokk_${version}_${arch}.changes" || {
+rm -f "$dist/$deb"
+lintian --fail-on error,warning --info "$build/deb/${deb%.deb}.changes" || {
     echo "package: lintian rejects the package" >&2
     exit 1
 }
-cp "$build/deb/zokk_${version}_${arch}.deb" "$deb"
-echo "package: $deb"
-echo "package: depends on $(dpkg-deb -f "$deb" Depends)"
+cp "$build/deb/$deb" "$dist/$deb"
+echo "package: $dist/$deb"
+echo "package: depends on $(dpkg-deb -f "$dist/$deb" Depends)"
 
 # The portable folder: the same program and data beside a launcher that finds its own folder,
 # with GCC's runtime and GLU linked in and, in lib/, the libraries that a desktop may lack,
@@ -73,18 +78,16 @@ echo "package: depends on $(dpkg-deb -f "$deb" Depends)"
 # video and sound back ends at run time, so that it needs none of them to start).
 prefix=$("$root/scripts/build-libs.sh" linux --for "$build/portable")
 configure portable "$build/portable" -DCMAKE_PREFIX_PATH="$prefix"
-folder="zokk-$version-linux-$(dpkg-architecture -qDEB_HOST_GNU_CPU)"
-dir="$stage/tar/$folder"
+dir="$stage/tar/$tarball_folder"
 DESTDIR= cmake --install "$build/portable" --prefix "$dir" --strip >/dev/null
 # lib/ holds what the program needs from the prefix, what those libraries need in turn, and
 # SDL2, which the SDL 1.2 layer loads by name when the show starts. Each finds the others
 # beside itself through its run path, as the program does.
-"$root/scripts/build-libs.sh" linux --ship "$dir/lib" "$dir/lib/zokk" \
-    "$prefix/lib/libSDL2-2.0.so.0" >/dev/null
+"$root/scripts/ship-libs.sh" linux "$prefix" "$dir/lib" "$dir/lib/zokk" \
+    "$prefix/lib/libSDL2-2.0.so.0"
 cp -r "$prefix/share/licenses" "$dir/licenses"
 find "$stage/tar" -type d -exec chmod 0755 {} +
 find "$dir/licenses" -type f -exec chmod 0644 {} +
-tarball="$dist/$folder.tar.gz"
 tar -C "$stage/tar" --sort=name --owner=0 --group=0 --numeric-owner \
-    --mtime="@$SOURCE_DATE_EPOCH" --clamp-mtime -cf - "$folder" | gzip -9n >"$tarball"
-echo "package: $tarball ($(du -k "$tarball" | cut -f1) kB)"
+    --mtime="@$SOURCE_DATE_EPOCH" --clamp-mtime -cf - "$tarball_folder" | gzip -9n >"$dist/$tarball"
+echo "package: $dist/$tarball ($(du -k "$dist/$tarball" | cut -f1) kB)"

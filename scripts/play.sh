@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
+# Usage: scripts/play.sh
 # Installs what is missing, builds zokk optimised and plays it from the repository root,
 # where it finds data/.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/prelude.sh"
+no_arguments "$@"
 "$root/scripts/install-deps.sh"
 cd "$root"
 cmake --preset release
-cmake --build --preset release --target zokk -j"${ZOKK_JOBS:-$(nproc)}"
+cmake --build --preset release --target zokk -j"$jobs"
 exec "$root/build-release/zokk"

@@ -5,16 +5,15 @@
 #   zokk-win64.zip                                                 scripts/build-windows.sh
 #   zokk.html                                                      scripts/build-web.sh
 #   zokk.mp4                                                       scripts/capture.sh
-# then SHA256SUMS and RELEASE.txt, and checks the sums. Where a file cannot be made, it says
-# which and why, still tries the others, and fails without writing the sums or the text.
+# then SHA256SUMS and RELEASE.txt (its words from packaging/RELEASE.txt.in), and checks the
+# sums. Where a file cannot be made, it says which and why, still tries the others, and fails
+# without writing the sums or the text.
 # The files are a function of the commit: made again from it, with the Debian packages that
-# RELEASE.txt names, they are the same bytes wherever and whenever they are made.
-#
-# Usage: scripts/release.sh --check
-# Makes the release, then makes it again elsewhere and compares (scripts/check-release.sh).
+# RELEASE.txt names, they are the same bytes wherever and whenever they are made;
+# scripts/check-release.sh shows it.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-[ "${1:-}" != --check ] || exec "$root/scripts/check-release.sh"
+. "$(dirname "$0")/prelude.sh"
+no_arguments "$@"
 dist="$root/dist"
 mkdir -p "$dist"
 cd "$root"
@@ -22,13 +21,7 @@ cd "$root"
 SOURCE_DATE_EPOCH=$("$root/scripts/source-date.sh")
 export SOURCE_DATE_EPOCH
 
-version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-arch=$(dpkg --print-architecture)
-deb="zokk_${version}_${arch}.deb"
-tarball="zokk-$version-linux-$(dpkg-architecture -qDEB_HOST_GNU_CPU).tar.gz"
-zip=zokk-win64.zip
-page=zokk.html
-video=zokk.mp4
+release_names
 files=("$deb" "$tarball" "$zip" "$page" "$video")
 # Nothing of an earlier release may pass for a file of this one.
 for f in "${files[@]}" SHA256SUMS RELEASE.txt; do
@@ -117,6 +110,24 @@ sources_of() { # TARGET
     "$root/scripts/build-libs.sh" "$1" --versions | listed 4
 }
 when=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')
+# Fills a template as configure_file(@ONLY) fills the manual page: each @NAME@ becomes the
+# VALUE given as NAME=VALUE. A marker given no value, or a value whose marker the template
+# lacks, fails it, so that the words and this script cannot drift apart.
+fill() { # TEMPLATE NAME=VALUE...
+    local template=$1 text pair name
+    text=$(<"$template")
+    shift
+    for pair in "$@"; do
+        name=${pair%%=*}
+        [[ "$text" == *"@$name@"* ]] || { echo "release: $template has no @$name@" >&2; return 1; }
+        text=${text//"@$name@"/"${pair#*=}"}
+    done
+    if [[ "$text" =~ @[A-Z_]+@ ]]; then
+        echo "release: $template: ${BASH_REMATCH[0]} is given no value" >&2
+        return 1
+    fi
+    printf '%s\n' "$text"
+}
 rebuild=$(
     echo "- $deb and $tarball:"
     made_by "$(tool g++)" "$(tool ld)" "$(tool cmake)" "$(tool dh)" "$(tool dpkg-buildpackage)" \
@@ -138,64 +149,11 @@ rebuild=$(
         "$(tool ffmpeg)" "$(library_of ffmpeg libavcodec.so)" "$(library_of ffmpeg libx264.so)"
 )
 
-cat >"$dist/RELEASE.txt" <<TEXT
-zokk $version
-
-zokk is a self-running real-time graphics demo: it plays an Ogg Vorbis soundtrack and shows
-four timed OpenGL scenes, 29.9 seconds in all, then exits. It is watched, not operated.
-
-Keys: Escape ends the demo at once; f toggles between full screen and a window.
-
-Files
-- $deb
-  Debian 12 (amd64) package. Install with: sudo apt install ./$deb
-  Then start zokk from the menu (Games) or type zokk. Remove with: sudo apt remove zokk
-  Needs: $depends
-  Made by scripts/package.sh: a hardened Release build by dpkg-buildpackage from debian/
-  (dh with its CMake build system), checked with lintian.
-- $tarball
-  For any current 64-bit Linux, nothing to install: one folder that plays wherever it is
-  unpacked. tar xzf $tarball, then start zokk in the unpacked
-  ${tarball%.tar.gz} folder (./zokk, or its full path from anywhere).
-  Runs with the GNU C library 2.34 or later (Debian 12 and newer, Ubuntu 22.04 and newer),
-  an OpenGL driver and an X11 or Wayland desktop; plays its sound through PipeWire,
-  PulseAudio or ALSA, whichever there is. It brings the libraries a desktop may lack in
-  its lib/ folder:
-$bundled
-  Made by scripts/package.sh from the same sources as the package, with the C++ runtime
-  linked in and the libraries built from Debian's source packages; tested in Debian 12 and
-  Debian 13 systems that have none of them.
-- $zip
-  Windows (64-bit) with OpenGL: unzip it and double-click zokk.exe in the unpacked
-  zokk-win64 folder. It runs full-screen at the desktop's own resolution, the picture
-  scaled to fit, and f toggles a 640 x 480 window, as on Linux. Its output goes to
-  stdout.txt and stderr.txt beside zokk.exe, each removed at exit when empty.
-  Made by scripts/build-windows.sh, cross-compiled with MinGW-w64 against the SDL 1.2
-  compatibility layer over SDL2, SDL_mixer, libvorbis, libogg, libpng and zlib, built from
-  Debian's source packages (the compatibility layer from its pinned upstream archive).
-- $page
-  The show as one web page, for Chromium, Chrome or Firefox with WebGL: open it from the
-  disk (a double-click), click, and it plays; no server and no network needed. Escape ends
-  it, also in full-screen.
-  Made by scripts/build-web.sh: the same C++ built with Emscripten, the data inside.
-- $video
-  The whole show as a video, $about_video.
-  Made by scripts/capture.sh.
-- SHA256SUMS
-  Check the files with: sha256sum -c SHA256SUMS
-
-Every asset (the music, the pictures, the meshes and the icons) is made by the project's own
-generators from its source.
-
-Making the same files again
-Commit: $commit
-SOURCE_DATE_EPOCH: $SOURCE_DATE_EPOCH ($when)
-  the commit's time, which every file has
-scripts/release.sh in a clone of that commit, on Debian 12 (amd64) with the versions of
-these Debian packages, makes the same bytes in any folder, at any time, in any time zone
-and locale; scripts/release.sh --check shows it. Its programs came from:
-$rebuild
-TEXT
+fill packaging/RELEASE.txt.in PROJECT_VERSION="$version" DEB="$deb" TARBALL="$tarball" \
+    TARBALL_FOLDER="$tarball_folder" ZIP="$zip" PAGE="$page" VIDEO="$video" DEPENDS="$depends" \
+    BUNDLED="$bundled" ABOUT_VIDEO="$about_video" COMMIT="$commit" \
+    SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" WHEN="$when" REBUILD="$rebuild" >"$dist/RELEASE.txt" ||
+    { rm -f "$dist/RELEASE.txt"; exit 1; }
 
 (cd "$dist" && sha256sum "${files[@]}" RELEASE.txt >SHA256SUMS && sha256sum -c SHA256SUMS)
 echo "release: dist/ holds zokk $version"

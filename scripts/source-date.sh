@@ -4,5 +4,6 @@
 # is made from (or the one already set in the environment), so that the same commit gives the
 # same bytes whenever it is built.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/prelude.sh"
+no_arguments "$@"
 echo "${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}"

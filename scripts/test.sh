@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
+# Usage: scripts/test.sh
 # Installs what is missing, builds everything and runs every test: unit, gl and e2e (the gl
 # and e2e tests start an Xvfb of their own, the desktop tier among them a headless Wayland
 # desktop with PipeWire), then the unit tests and the whole show on a stepped clock again
 # under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-jobs=${ZOKK_JOBS:-$(nproc)}
+. "$(dirname "$0")/prelude.sh"
+no_arguments "$@"
 # Upstream source archives that the package mirror does not serve (scripts/debian-source.sh)
 # are kept in shared/sources beside the project.
 if [ -z "${ZOKK_SOURCES:-}" ] && [ -d "$root/../shared/sources" ]; then

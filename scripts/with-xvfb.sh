@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: with-xvfb.sh [--screen WIDTHxHEIGHTxDEPTH] GLREADY COMMAND [ARGS...]
+# Usage: scripts/with-xvfb.sh [--screen WIDTHxHEIGHTxDEPTH] GLREADY COMMAND [ARGS...]
 # Runs COMMAND under an Xvfb of its own (640x480x24 unless --screen says otherwise, on a
 # display number the server picks itself), after GLREADY has confirmed that OpenGL answers on
 # it (the tests pass their glready program; scripts/capture.sh passes true). The server is
@@ -9,15 +9,20 @@
 # into, the session's sound server and bus) is cleared, and the runtime folder, where the
 # desktop's sockets are found by default, is one of the script's own.
 set -u
+. "$(dirname "$0")/prelude.sh"
+answer_help "$@"
 unset WAYLAND_DISPLAY WAYLAND_SOCKET SDL_VIDEODRIVER SDL_VIDEO_DRIVER SDL_WINDOWID XAUTHORITY \
     PULSE_SERVER PIPEWIRE_REMOTE DBUS_SESSION_BUS_ADDRESS
 runtime=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime
 screen=640x480x24
 if [ "${1:-}" = --screen ]; then
+    [[ "${2:-}" =~ ^[0-9]+x[0-9]+x[0-9]+$ ]] || bad_usage "--screen needs WIDTHxHEIGHTxDEPTH"
     screen=$2
     shift 2
 fi
+[[ "${1:-}" != -* ]] || bad_usage "unknown option $1"
+[ $# -ge 2 ] || bad_usage "needs the GL check and a command"
 glready=$1
 shift
 

@@ -102,8 +102,9 @@ std::string treeWithout(const std::string& name, const std::string& missing) {
     char cwd[4096] = "";
     const std::string here = getcwd(cwd, sizeof cwd) ? cwd : ".";
     shell("mkdir -p '" + root + "/scripts' '" + root + "/data'");
-    shell("cp scripts/capture.sh scripts/install-deps.sh scripts/with-xvfb.sh '" + root +
-          "/scripts/'");
+    shell("cp scripts/prelude.sh scripts/capture.sh scripts/install-deps.sh "
+          "scripts/with-xvfb.sh '" +
+          root + "/scripts/'");
     for (const std::string& file : filesIn("data")) {
         if (file != missing) {
             shell("ln -s '" + here + "/data/" + file + "' '" + root + "/data/" + file + "'");

@@ -11,6 +11,9 @@
 #   - the installed data without a picture: the same output and exit status as the source
 #     tree's demo without that picture;
 #   - removing the package leaves no file in the root;
+#   - the version is project()'s in CMakeLists.txt: debian/changelog's top entry (so that
+#     dpkg-buildpackage builds a plain checkout), the package's and the tarball's; and
+#     scripts/package.sh builds nothing from a changelog of another version;
 #   - the tarball: no file in it needs a glibc newer than 2.34, and every library a file
 #     needs is in its lib/ or is one every desktop has; unpacked, it plays in Debian 12 and
 #     Debian 13 systems made by scripts/debian-root.sh that have none of its libraries, and
@@ -20,6 +23,26 @@
 #     desktop, that is said, and the test ends as skipped (77) when nothing failed.
 . "$(dirname "$0")/shell-test.sh" package
 
+# --- the version ---------------------------------------------------------------------------
+version=$(sed -n 's/^project(zokk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || fail "no version in project() of CMakeLists.txt"
+changelog=$(dpkg-parsechangelog -l debian/changelog -S Version)
+[ "$changelog" = "$version" ] ||
+    fail "debian/changelog's top entry is $changelog, project()'s version $version"
+# A copy of what package.sh reads before it builds, with the changelog a version behind.
+behind="$scratch/behind"
+mkdir -p "$behind"
+cp -r scripts debian CMakeLists.txt "$behind/"
+sed -i "1s/($version)/(0.9.9)/" "$behind/debian/changelog"
+ZOKK_DIST="$scratch/behind-dist" ZOKK_PACKAGE_BUILD="$scratch/behind-build" \
+    "$behind/scripts/package.sh" >"$out/behind.out" 2>"$out/behind.err"
+status=$?
+[ "$status" = 1 ] || fail "package.sh with a changelog of 0.9.9: status $status, not 1"
+grep -q "debian/changelog's top entry is 0.9.9, CMakeLists.txt's project() says $version" \
+    "$out/behind.err" || fail "package.sh did not say why it refused: $(cat "$out/behind.err")"
+[ -z "$(ls -A "$scratch/behind-dist" 2>/dev/null)" ] && [ ! -e "$scratch/behind-build/deb" ] ||
+    fail "package.sh with a changelog of 0.9.9 left a build or a file in dist/"
+
 # --- build -------------------------------------------------------------------------------
 ZOKK_DIST="$scratch/dist" "$root/scripts/package.sh" >"$out/package.log" 2>&1 || {
     cat "$out/package.log" >&2
@@ -28,6 +51,10 @@ ZOKK_DIST="$scratch/dist" "$root/scripts/package.sh" >"$out/package.log" 2>&1 ||
 }
 deb=$(ls "$scratch"/dist/zokk_*.deb)
 tarball=$(ls "$scratch"/dist/zokk-*-linux-*.tar.gz)
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] ||
+    fail "the package's version is $(dpkg-deb -f "$deb" Version), not $version"
+[[ "$(basename "$tarball")" = "zokk-$version-linux-"* ]] ||
+    fail "the tarball $(basename "$tarball") does not carry the version $version"
 
 # --- install into a root of the test's own -----------------------------------------------
 # The root's dpkg database holds, copied from this machine's, the packages that satisfy the

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The release is a function of its commit. Run by CTest from the repository root: the commit
 # checked out there (what is not committed is not tested) is cloned into a folder of the
-# test's own, where `scripts/release.sh --check` makes the release, makes it again in another
-# clone with another time zone, locale, umask and home folder, compares and scans them
-# (scripts/check-release.sh). It must find
+# test's own, where scripts/check-release.sh makes the release (scripts/release.sh), makes it
+# again in another clone with another time zone, locale, umask and home folder, and compares
+# and scans them. It must find
 #   - all seven files of the release the same, byte for byte;
 #   - no file, nor anything inside the .deb, the tarball, the zip or the page, that names the
 #     folders the releases were made in, the library cache or the home folders.
@@ -12,7 +12,7 @@
 
 git clone -q --no-checkout "$root" "$scratch/zokk" &&
     git -C "$scratch/zokk" checkout -q --detach "$(git -C "$root" rev-parse HEAD)" || exit 1
-(cd "$scratch/zokk" && scripts/release.sh --check) >"$out/check.log" 2>&1
+(cd "$scratch/zokk" && scripts/check-release.sh) >"$out/check.log" 2>&1
 status=$?
 cp -r "$scratch/zokk/build-check/." "$out/" 2>/dev/null
 
