@@ -44,35 +44,34 @@ if [ "${1:-}" = --session ]; then
         wait "${services[@]}" 2>/dev/null || true
     }
     trap stop EXIT
-    for service in pipewire wireplumber pipewire-pulse; do
-        "$service" >"$logs/$service.log" 2>&1 &
+    start() { # NAME [ARGS...]: in the background, its output in its log
+        "$@" >"$logs/$1.log" 2>&1 &
         services+=($!)
-    done
-    ZOKK_SWAY_READY=$runtime/sway-ready sway -c "$ZOKK_SWAY_CONFIG" >"$logs/sway.log" 2>&1 &
-    services+=($!)
-
-    for _ in $(seq 1 100); do
-        [ -s "$runtime/sway-ready" ] && break
-        kill -0 "${services[3]}" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -s "$runtime/sway-ready" ] || {
-        tail -n 20 "$logs/sway.log" >&2
-        echo "with-desktop: sway did not start" >&2
+    }
+    # Up to 10 s for CHECK to succeed; otherwise NAME's log and a line saying what failed.
+    await() { # NAME WHAT CHECK...
+        local name=$1 what=$2
+        shift 2
+        for _ in $(seq 1 100); do
+            "$@" >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        tail -n 20 "$logs/$name.log" >&2
+        echo "with-desktop: $what" >&2
         exit 1
     }
+    # PipeWire's clients give up when its socket is not there yet, the session manager too.
+    start pipewire
+    await pipewire "PipeWire did not start" test -S "$runtime/pipewire-0"
+    start wireplumber
+    start pipewire-pulse
+    ZOKK_SWAY_READY=$runtime/sway-ready start sway -c "$ZOKK_SWAY_CONFIG"
+    await sway "sway did not start" test -s "$runtime/sway-ready"
     read -r WAYLAND_DISPLAY SWAYSOCK <"$runtime/sway-ready"
     export WAYLAND_DISPLAY SWAYSOCK
-    ok=0
-    for _ in $(seq 1 100); do
-        if pactl info >/dev/null 2>&1; then ok=1; break; fi
-        sleep 0.1
-    done
-    [ "$ok" = 1 ] || {
-        tail -n 10 "$logs"/pipewire*.log "$logs/wireplumber.log" >&2
-        echo "with-desktop: the sound server does not answer" >&2
-        exit 1
-    }
+    await wireplumber "WirePlumber, which links the sound streams, did not start" \
+        sh -c 'pw-cli ls Client | grep -q "application.name = \"WirePlumber\""'
+    await pipewire-pulse "the PulseAudio server does not answer" pactl info
 
     status=0
     "$@" || status=$?
