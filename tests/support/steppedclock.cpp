@@ -14,7 +14,9 @@
 // - SDL_SetVideoMode: the SDL 1.2 compatibility layer does not free its video surface's
 //   pixel-format block when SDL shuts down;
 // - SDL_GL_SwapBuffers: the Mesa driver keeps two small blocks (112 bytes) it allocates while
-//   presenting a frame, through the compatibility layer's scaling pass, to the end.
+//   presenting a frame, through the compatibility layer's scaling pass, to the end. Where
+//   nothing has been presented yet, it makes them while the first frame is drawn instead, so
+//   the video mode is presented once, still inside the left-out call, before the show draws.
 #include "FrameSeam.h"
 
 #include <dlfcn.h>
@@ -90,6 +92,10 @@ extern "C" SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 
     static const auto real = next<SDL_Surface*(int, int, int, Uint32)>("SDL_SetVideoMode");
     ignoreLeaks(true);
     SDL_Surface* screen = real(width, height, bpp, flags);
+    // The driver's blocks of the first present are made now, before the show draws anything.
+    if (screen) {
+        FrameSeam::present();
+    }
     ignoreLeaks(false);
     return screen;
 }
