@@ -29,34 +29,43 @@ for f in "${files[@]}" SHA256SUMS RELEASE.txt; do
 done
 
 failed=()
-make_with() { # SCRIPT [ARGS...]: runs one of the project's scripts; false with a reason
+# Makes FILES in dist/ with one of the project's scripts, given after --. Each file the script
+# could not make is named, with why: the script is missing, it failed (and what it made of
+# them is removed, as a failed step's files cannot be trusted), or it ended well without
+# making the file.
+make_files() { # FILE... -- SCRIPT [ARGS...]
+    local files=() why="" file
+    while [ "$1" != -- ]; do
+        files+=("$1")
+        shift
+    done
+    shift
     if [ ! -x "$root/$1" ]; then
-        failed+=("$1 does not exist")
-        return 1
+        why="$1 does not exist"
+    elif ! "$root/$@"; then
+        why="$1 failed"
     fi
-    if ! "$root/$@"; then
-        failed+=("$1 failed")
-        return 1
-    fi
-}
-check_made() { # FILE SCRIPT
-    [ -s "$dist/$1" ] || failed+=("$2 did not make dist/$1")
+    for file in "${files[@]}"; do
+        if [ -n "$why" ]; then
+            rm -f "$dist/$file"
+            failed+=("dist/$file ($why)")
+        elif [ ! -s "$dist/$file" ]; then
+            failed+=("dist/$file ($1 ended without making it)")
+        fi
+    done
 }
 
 echo "release: the Debian package and the tarball"
-if make_with scripts/package.sh; then
-    check_made "$deb" scripts/package.sh
-    check_made "$tarball" scripts/package.sh
-fi
+make_files "$deb" "$tarball" -- scripts/package.sh
 echo "release: the Windows zip"
-make_with scripts/build-windows.sh && check_made "$zip" scripts/build-windows.sh
+make_files "$zip" -- scripts/build-windows.sh
 echo "release: the web page"
-make_with scripts/build-web.sh "$dist" && check_made "$page" scripts/build-web.sh
+make_files "$page" -- scripts/build-web.sh "$dist"
 echo "release: the video"
-make_with scripts/capture.sh "$dist/$video" && check_made "$video" scripts/capture.sh
+make_files "$video" -- scripts/capture.sh "$dist/$video"
 
 if [ ${#failed[@]} -gt 0 ]; then
-    echo "release: incomplete, not made:" >&2
+    echo "release: incomplete, without SHA256SUMS and RELEASE.txt; not made:" >&2
     printf '  %s\n' "${failed[@]}" >&2
     exit 1
 fi

@@ -6,7 +6,10 @@
 # and scans them. It must find
 #   - all seven files of the release the same, byte for byte;
 #   - no file, nor anything inside the .deb, the tarball, the zip or the page, that names the
-#     folders the releases were made in, the library cache or the home folders.
+#     folders the releases were made in, the library cache or the home folders;
+#   - the release's video as the README describes it;
+#   - then, with its steps broken in that clone (one missing, one failing, one making nothing),
+#     scripts/release.sh naming each file it could not make and failing without the sums.
 # The check's output and diffoscope's reports are kept in test-output/release/.
 . "$(dirname "$0")/shell-test.sh" release
 
@@ -32,6 +35,38 @@ else
     fail "the release made no video"
 fi
 
+# --- a release that cannot be made --------------------------------------------------------
+# In the clone, its steps replaced: the package's copies the files just made, the Windows
+# zip's is missing, the page's leaves a file behind and fails, the video's ends well without
+# making the video. Each file not made is named with why, what the failed step left is gone,
+# and nothing says the release is whole: no sums, no RELEASE.txt (both there from the release
+# before).
+clone="$scratch/zokk"
+cp -r "$clone/dist" "$scratch/made"
+step() { # SCRIPT COMMANDS
+    printf '#!/bin/sh\n%s\n' "$2" >"$clone/scripts/$1"
+    chmod +x "$clone/scripts/$1"
+}
+step package.sh "cp $scratch/made/*.deb $scratch/made/*.tar.gz $clone/dist/"
+rm "$clone/scripts/build-windows.sh"
+step build-web.sh 'echo "<html>" >"$1/zokk.html"; echo "build-web: emcc failed" >&2; exit 1'
+step capture.sh 'exit 0'
+(cd "$clone" && scripts/release.sh) >"$out/broken.out" 2>"$out/broken.err"
+status=$?
+[ "$status" = 1 ] || fail "the release with broken steps: status $status, not 1"
+for said in "dist/zokk-win64.zip (scripts/build-windows.sh does not exist)" \
+    "dist/zokk.html (scripts/build-web.sh failed)" \
+    "dist/zokk.mp4 (scripts/capture.sh ended without making it)"; do
+    grep -qxF "  $said" "$out/broken.err" ||
+        fail "the release with broken steps did not name $said: $(cat "$out/broken.err")"
+done
+! grep -q '\.deb\|\.tar\.gz' "$out/broken.err" ||
+    fail "the release with broken steps named a file it made: $(cat "$out/broken.err")"
+left=$(cd "$clone/dist" && ls)
+[ "$left" = "$(cd "$scratch/made" && ls ./*.deb ./*.tar.gz | sed 's|^\./||' | sort)" ] ||
+    fail "with broken steps, dist/ holds: $left"
+
 [ "$failures" = 0 ] || exit 1
 grep -E '^check-release: (the release took|no file names)' "$out/check.log"
-echo "release: made twice, the same 7 files, naming no folder of the machine"
+echo "release: made twice, the same 7 files, naming no folder of the machine; with broken" \
+    "steps, each file not made named and the release not summed"
