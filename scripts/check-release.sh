@@ -1,24 +1,34 @@
 #!/usr/bin/env bash
-# Usage: scripts/check-release.sh
+# Usage: scripts/check-release.sh [--cold-libs]
 # Shows that the release is a function of its commit: makes it here (scripts/release.sh), then
-# again from the same commit in a scratch clone elsewhere, with another time zone, locale,
-# umask and home folder, and
+# again from the same commit in a scratch clone elsewhere, as another user (uid 1000, or 1001
+# where this user is 1000, named zokk-check, in a user namespace), with another time zone,
+# locale, umask and home folder, and
 #   - compares each of the files byte for byte: one that differs is named and diffoscope shows
 #     where, its whole report kept in build-check/diffoscope-<file>.txt;
 #   - scans every file of both releases, and what is inside the .deb, the tarball, the zip and
 #     the page (its program and data are in it as base64) and any gzip file in them, for the
-#     folders the two were made in, the library cache and the two home folders: each file that
-#     names one is named, with what it names.
+#     folders the two were made in, the library caches and the two home folders: each file
+#     that names one is named, with what it names.
+# The second making takes the bundled libraries from the same cache, unless --cold-libs is
+# given: then it builds them all again from their sources, in a cache of its own, which shows
+# that they too are the same bytes wherever they are built (and takes much longer).
 # The working tree must be the commit, without changes not committed.
 #
 # Usage: scripts/check-release.sh DIST-A DIST-B
 # Compares and scans two releases made already, each in the dist/ folder of its own clone.
 #
 # Exits 0 when the files are the same and name no such folder, 1 when not, 2 when a release
-# cannot be made or checked.
+# cannot be made or checked, or the user cannot be changed.
 set -euo pipefail
 . "$(dirname "$0")/prelude.sh"
 answer_help "$@"
+cold_libs=false
+if [ "${1:-}" = --cold-libs ]; then
+    cold_libs=true
+    shift
+    [ $# -eq 0 ] || bad_usage "--cold-libs makes both releases, and takes no folder"
+fi
 [[ "${1:-}" != -* ]] || bad_usage "unknown option $1"
 [ $# -eq 0 ] || [ $# -eq 2 ] || bad_usage "takes no folder or two, not $#"
 "$root/scripts/install-deps.sh" --check
@@ -44,24 +54,47 @@ else
     here=$((SECONDS - start))
     a="$root/dist"
 
-    # The other: another folder (of another depth and name length), later, another time zone,
-    # locale and umask, another home folder (the same library cache, named to it).
+    # The other: another folder (of another depth and name length), later, as another user,
+    # another time zone, locale and umask, another home folder, and the same library cache,
+    # named to it, or with --cold-libs a new one.
     clone="$scratch/somewhere/else/zokk-again"
     git clone -q --no-checkout "$root" "$clone"
     git -C "$clone" checkout -q --detach "$commit"
     mkdir -p "$scratch/home"
     homes+=("$scratch/home")
+    other_cache=$cache
+    if $cold_libs; then
+        other_cache="$scratch/libs"
+        mkdir -p "$other_cache"
+    fi
     zone=Pacific/Kiritimati
     [ "$(date +%z)" != +1400 ] || zone=America/Adak
     locale=C
     [ "$(locale charmap 2>/dev/null)" != ANSI_X3.4-1968 ] || locale=C.UTF-8
     mask=0002
     [ "$(umask)" != 0002 ] || mask=0022
-    echo "check-release: making it again in $clone, with TZ=$zone, LC_ALL=$locale," \
-        "umask $mask and HOME=$scratch/home"
+    # The other user: a user namespace in which this user's files are its own, with its name
+    # in the namespace's passwd and group files.
+    uid=1000
+    [ "$(id -u)" != 1000 ] || uid=1001
+    user=zokk-check
+    { grep -v "^[^:]*:[^:]*:$uid:" /etc/passwd; echo "$user:x:$uid:$uid::$scratch/home:/bin/sh"; } \
+        >"$scratch/passwd"
+    { grep -v "^[^:]*:[^:]*:$uid:" /etc/group; echo "$user:x:$uid:"; } >"$scratch/group"
+    as_other=(bwrap --bind / / --dev-bind /dev /dev --ro-bind "$scratch/passwd" /etc/passwd
+        --ro-bind "$scratch/group" /etc/group --unshare-user --uid "$uid" --gid "$uid"
+        --die-with-parent)
+    said=$("${as_other[@]}" id -un 2>&1) || true
+    if [ "$said" != "$user" ]; then
+        echo "check-release: cannot make the release as another user here: $said" >&2
+        exit 2
+    fi
+    echo "check-release: making it again in $clone, as $user (uid $uid), with TZ=$zone," \
+        "LC_ALL=$locale, umask $mask, HOME=$scratch/home and the libraries from $other_cache"
     start=$SECONDS
     (umask "$mask" && cd "$clone" &&
-        HOME="$scratch/home" ZOKK_LIBS_CACHE="$cache" TZ=$zone LC_ALL=$locale LANG=$locale \
+        "${as_other[@]}" env HOME="$scratch/home" USER=$user LOGNAME=$user \
+            ZOKK_LIBS_CACHE="$other_cache" TZ=$zone LC_ALL=$locale LANG=$locale \
             scripts/release.sh) >"$reports/release-again.log" 2>&1 || {
         tail -n 30 "$reports/release-again.log" >&2
         echo "check-release: the release could not be made again" \
@@ -95,6 +128,7 @@ done
 # What the releases were made in, the cache and the homes, as they are written and as the
 # links to them resolve.
 needles=("$(dirname "$a")" "$(dirname "$b")" "$cache" "${homes[@]}")
+[ "${other_cache:-$cache}" = "$cache" ] || needles+=("$other_cache")
 for n in "${needles[@]}"; do
     real=$(readlink -f "$n")
     [ "$real" = "$n" ] || needles+=("$real")

@@ -46,8 +46,9 @@ package=(dpkg-dev debhelper build-essential lintian bubblewrap patchelf
     libxxf86vm-dev libgl-dev libegl-dev libwayland-dev libxkbcommon-dev wayland-protocols
     libdecor-0-dev libpipewire-0.3-dev libpulse-dev libasound2-dev)
 # The release's check compares its two makings with diffoscope (without the tools it would
-# recommend for formats the release does not have).
-check=(diffoscope-minimal unzip)
+# recommend for formats the release does not have), and makes the second as another user in a
+# user namespace of bubblewrap's.
+check=(diffoscope-minimal unzip bubblewrap)
 fuzz=(clang dpkg-dev)
 for option in "$@"; do
     case "$option" in
