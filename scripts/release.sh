@@ -34,23 +34,24 @@ failed=()
 # them is removed, as a failed step's files cannot be trusted), or it ended well without
 # making the file.
 make_files() { # FILE... -- SCRIPT [ARGS...]
-    local files=() why="" file
+    local files=() script why="" file
     while [ "$1" != -- ]; do
         files+=("$1")
         shift
     done
-    shift
-    if [ ! -x "$root/$1" ]; then
-        why="$1 does not exist"
-    elif ! "$root/$@"; then
-        why="$1 failed"
+    script=$2
+    shift 2
+    if [ ! -x "$root/$script" ]; then
+        why="$script does not exist"
+    elif ! "$root/$script" "$@"; then
+        why="$script failed"
     fi
     for file in "${files[@]}"; do
         if [ -n "$why" ]; then
             rm -f "$dist/$file"
             failed+=("dist/$file ($why)")
         elif [ ! -s "$dist/$file" ]; then
-            failed+=("dist/$file ($1 ended without making it)")
+            failed+=("dist/$file ($script ended without making it)")
         fi
     done
 }
