@@ -41,7 +41,8 @@ web=(emscripten chromium firefox-esr dpkg-dev)
 command -v npm >/dev/null || web+=(nodejs npm)
 # The package and the portable tarball; the tarball's SDL2 is built with the headers of every
 # video and sound back end it loads at run time (X11, Wayland, PipeWire, PulseAudio, ALSA).
-package=(dpkg-dev debhelper build-essential lintian bubblewrap patchelf
+# desktop-file-validate checks the package's menu entry.
+package=(dpkg-dev debhelper build-essential lintian bubblewrap patchelf desktop-file-utils
     libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev
     libxxf86vm-dev libgl-dev libegl-dev libwayland-dev libxkbcommon-dev wayland-protocols
     libdecor-0-dev libpipewire-0.3-dev libpulse-dev libasound2-dev)

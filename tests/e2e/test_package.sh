@@ -11,6 +11,10 @@
 #   - the installed data without a picture: the same output and exit status as the source
 #     tree's demo without that picture;
 #   - removing the package leaves no file in the root;
+#   - with apt, as the README has a user do, in a copy of the clean Debian 13 system below:
+#     `apt install` of the .deb takes the SDL stack and the rest from that system's archive,
+#     the desktop entry passes desktop-file-validate and is in the Games menu, the installed
+#     zokk plays the whole show there, and `apt remove zokk` leaves none of its files;
 #   - the version is project()'s in CMakeLists.txt: debian/changelog's top entry (so that
 #     dpkg-buildpackage builds a plain checkout), the package's and the tarball's; and
 #     scripts/package.sh builds nothing from a changelog of another version;
@@ -21,6 +25,7 @@
 #     Wayland desktop of tests/desktop/with-desktop.sh (at the same time as on X11 there).
 #     Where the package mirror cannot give such a system, or the machine cannot run that
 #     desktop, that is said, and the test ends as skipped (77) when nothing failed.
+# Run as root, or by a user who may use sudo (the Debian systems are root's files).
 . "$(dirname "$0")/shell-test.sh" package
 
 # --- the version ---------------------------------------------------------------------------
@@ -189,6 +194,61 @@ left=$(cd "$pkgroot" && find . -mindepth 1 ! -path './var' ! -path './var/lib' \
     ! -path './var/lib/dpkg' ! -path './var/lib/dpkg/*')
 [ -z "$left" ] || fail "left behind after removal: $left"
 
+# --- with apt, in a clean Debian 13 system --------------------------------------------------
+# As the README has a user do: in a copy of the Debian 13 system that scripts/debian-root.sh
+# makes (no SDL, no libpng, no Vorbis), `apt install ./<the .deb>` takes the rest from that
+# system's archive on the package mirror; the desktop entry is valid, in the Games menu; the
+# installed zokk plays the whole show there; `apt remove zokk` leaves none of its files. The
+# downloaded packages are kept beside the system, for the next run.
+sudo=""
+[ "$(id -u)" = 0 ] || sudo=sudo
+if ! trixie=$("$root/scripts/debian-root.sh" trixie --wayland 2>"$out/root-apt.log"); then
+    cat "$out/root-apt.log" >&2
+    echo "NOT TESTED: the package with apt in Debian 13, of which the package mirror gave" \
+        "no system" >&2
+    untested_apt="the package with apt in Debian 13"
+else
+    system="$scratch/apt-root"
+    archives="$trixie.apt"
+    $sudo mkdir -p "$archives/partial"
+    $sudo cp -a "$trixie" "$system"
+    in_system() { # COMMAND...: as root in the copy of the system
+        $sudo bwrap --bind "$system" / --dev /dev --proc /proc --perms 1777 --tmpfs /tmp \
+            --ro-bind /etc/resolv.conf /etc/resolv.conf --bind "$archives" /var/cache/apt/archives \
+            --ro-bind "$deb" "/tmp/$(basename "$deb")" --die-with-parent \
+            env DEBIAN_FRONTEND=noninteractive "$@"
+    }
+    in_system sh -c "apt-get update -qq &&
+        apt -o APT::Keep-Downloaded-Packages=true install -y /tmp/$(basename "$deb")" \
+        >"$out/apt-install.log" 2>&1 ||
+        fail "apt could not install the package in Debian 13: $(tail -n 20 "$out/apt-install.log")"
+    in_system dpkg -L zokk >"$out/apt-files.txt" 2>&1 || fail "apt installed no zokk in Debian 13"
+
+    entry="$system/usr/share/applications/zokk.desktop"
+    said=$(desktop-file-validate "$entry" 2>&1) && [ -z "$said" ] ||
+        fail "the desktop entry does not pass desktop-file-validate: $said"
+    grep -qE '^Categories=(.*;)?Game(;|$)' "$entry" ||
+        fail "the desktop entry is not in the Games menu: $(grep '^Categories' "$entry")"
+
+    $sudo bwrap --ro-bind "$system" / --dev /dev --proc /proc --bind /tmp /tmp --tmpfs /home \
+        --dir /home/player --chdir /home/player --die-with-parent --clearenv \
+        --setenv PATH /usr/local/bin:/usr/bin:/bin:/usr/games --setenv HOME /home/player \
+        --setenv DISPLAY "$DISPLAY" --setenv SDL_AUDIODRIVER dummy \
+        zokk >"$out/apt-installed.out" 2>"$out/apt-installed.err"
+    expect_whole_show apt-installed $?
+
+    in_system apt remove -y zokk >"$out/apt-remove.log" 2>&1 ||
+        fail "apt could not remove the package: $(tail -n 20 "$out/apt-remove.log")"
+    ! in_system dpkg-query -W -f='${db:Status-Abbrev}\n' zokk 2>/dev/null | grep -q '^[a-z]i' ||
+        fail "after apt remove, dpkg still has zokk installed"
+    while IFS= read -r path; do
+        if [ -e "$system$path" ] && { [ ! -d "$system$path" ] || [[ $path == *zokk* ]]; }; then
+            fail "left behind by apt remove: $path"
+        fi
+    done <"$out/apt-files.txt"
+    $sudo rm -rf "$system"
+fi
+
 # --- the tarball's files ---------------------------------------------------------------------
 tar -xzf "$tarball" -C "$scratch"
 folder="$scratch/$(basename "$tarball" .tar.gz)"
@@ -263,9 +323,15 @@ done
 
 [ "$failures" = 0 ] || exit 1
 echo "package: built, installed, played from elsewhere, broken like the source tree, removed"
+if [ -n "${untested_apt:-}" ]; then
+    echo "package: NOT tested: $untested_apt" >&2
+else
+    echo "package: installed with apt in Debian 13, in its Games menu, played there, removed"
+fi
 if [ ${#untested[@]} -gt 0 ]; then
     echo "tarball: its files checked; NOT played in ${untested[*]}" >&2
-    exit 77
+else
+    echo "tarball: its files checked, played in Debian 12 and 13 without its libraries, and in" \
+        "Debian 13 natively on Wayland"
 fi
-echo "tarball: its files checked, played in Debian 12 and 13 without its libraries, and in" \
-    "Debian 13 natively on Wayland"
+[ -z "${untested_apt:-}" ] && [ ${#untested[@]} = 0 ] || exit 77
