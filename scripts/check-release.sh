@@ -18,8 +18,10 @@
 # Usage: scripts/check-release.sh DIST-A DIST-B
 # Compares and scans two releases made already, each in the dist/ folder of its own clone.
 #
+# Where the machine refuses a user namespace, the second making is this user's, and the check
+# says so ("NOT as another user").
 # Exits 0 when the files are the same and name no such folder, 1 when not, 2 when a release
-# cannot be made or checked, or the user cannot be changed.
+# cannot be made or checked.
 set -euo pipefail
 . "$(dirname "$0")/prelude.sh"
 answer_help "$@"
@@ -86,8 +88,11 @@ else
         --die-with-parent)
     said=$("${as_other[@]}" id -un 2>&1) || true
     if [ "$said" != "$user" ]; then
-        echo "check-release: cannot make the release as another user here: $said" >&2
-        exit 2
+        echo "check-release: NOT as another user, as this machine refuses a user namespace:" \
+            "$said" >&2
+        as_other=()
+        uid=$(id -u)
+        user=$(id -un)
     fi
     echo "check-release: making it again in $clone, as $user (uid $uid), with TZ=$zone," \
         "LC_ALL=$locale, umask $mask, HOME=$scratch/home and the libraries from $other_cache"
