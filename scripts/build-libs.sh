@@ -63,10 +63,12 @@ done
 #   CFLAGS/LDFLAGS  the flags every library is built with
 #   target_cmake    prints CMake's options for the target, one a line
 #   target_zlib     links zlib's objects in the current folder into the target's library
+#   target_configured  adjusts an autotools package's tree once it is configured
 #   target_finish   whatever the target adds once all libraries are installed
 libraries=(zlib libpng1.6 libogg libvorbis libsdl2 sdl12-compat sdl-mixer1.2)
 link=(--enable-shared --disable-static)
 target_cmake() { :; }
+target_configured() { :; }
 target_finish() { :; }
 case "$target" in
 windows)
@@ -83,9 +85,13 @@ windows)
         printf '%s\n' -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZOKK_DEPS_PREFIX="$prefix"
     }
     # zlib1.dll, the name zlib's own Windows build gives it.
+    # Linked under its bare name: the linker derives the DLL's image base from the name it
+    # writes, which would otherwise be the prefix's path.
     target_zlib() {
-        $cc -shared -static-libgcc -Wl,--no-insert-timestamp -o "$prefix/bin/zlib1.dll" ./*.o \
-            -Wl,--out-implib,"$prefix/lib/libz.dll.a"
+        $cc -shared -static-libgcc -Wl,--no-insert-timestamp -o zlib1.dll ./*.o \
+            -Wl,--out-implib,libz.dll.a
+        cp zlib1.dll "$prefix/bin/"
+        cp libz.dll.a "$prefix/lib/"
     }
     # OpenGL 1.1 and GLU are Windows' own opengl32.dll and glu32.dll, described for
     # pkg-config as the Linux build finds its gl and glu.
@@ -115,6 +121,14 @@ linux)
             -o "$prefix/lib/libz.so.$version" ./*.o
         ln -sf "libz.so.$version" "$prefix/lib/libz.so.1"
         ln -sf libz.so.1 "$prefix/lib/libz.so"
+    }
+    # No run path in the libraries: libtool would write the prefix's folder into each that
+    # needs another of them, and that path's length would shape the whole file, so that the
+    # bytes shipped would depend on where the cache is. ship-libs.sh gives each library the
+    # run path it ships with; whatever links them in place names the prefix's lib/ itself.
+    target_configured() {
+        sed -i -e 's/^hardcode_libdir_flag_spec=.*/hardcode_libdir_flag_spec=""/' \
+            -e 's/^runpath_var=LD_RUN_PATH$/runpath_var=ZOKK_NO_RUN_PATH/' libtool
     }
     ;;
 web)
@@ -231,6 +245,7 @@ step() {
 install=install
 autotools() {
     step ./configure "${configure_host[@]}" --prefix="$prefix" CC="$cc" "${link[@]}" "$@"
+    step target_configured
     step make -j"$jobs" ACLOCAL=true AUTOCONF=true AUTOMAKE=true AUTOHEADER=true \
         MAKEINFO=true $install
 }
