@@ -12,7 +12,7 @@
 #     that names one is named, with what it names.
 # The second making takes the bundled libraries from the same cache, unless --cold-libs is
 # given: then it builds them all again from their sources, in a cache of its own, which shows
-# that they too are the same bytes wherever they are built (and takes much longer).
+# that they too are the same bytes wherever they are built (a few minutes more).
 # The working tree must be the commit, without changes not committed.
 #
 # Usage: scripts/check-release.sh DIST-A DIST-B
